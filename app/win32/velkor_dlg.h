@@ -1,0 +1,37 @@
+// The main window: a hidden dialog on template 102 that carries the
+// main-window marker, shows itself on SP/OPEN and ends the program on
+// MK/KILL. The keyboard picture and its controls come with the skin.
+#pragma once
+
+#include "ui/win32/dialog.h"
+
+namespace velkor {
+
+inline constexpr UINT kMainDialogTemplate = 102;
+inline constexpr UINT kMainIcon = 128;
+
+class CVelkorDlg : public CDialog {
+ public:
+  CVelkorDlg();
+  ~CVelkorDlg() override;
+
+  // The one routine that ends the program: releases what the run holds and
+  // ends the modal loop.
+  void Shutdown();
+
+  bool pending_changes() const { return pending_changes_; }
+  void set_pending_changes(bool value) { pending_changes_ = value; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) override;
+
+ private:
+  void ShowMainWindow();
+
+  HICON icon_ = nullptr;
+  bool pending_changes_ = false;
+  bool shut_down_ = false;
+};
+
+}  // namespace velkor
