@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "app/startup_facts.h"
+#include "device/commands.h"
+#include "device/transport.h"
 #include "model/image_locks.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_ini_store.h"
@@ -25,6 +27,13 @@ struct AppState {
   UniqueHandle instance_mutex;
   // 0: show the main window the first time a keyboard is found.
   std::atomic<int32_t> auto_show{0};
+
+  // The device link, bound by the main window's initialisation.
+  std::unique_ptr<Transport> transport;
+  std::unique_ptr<DeviceCommands> commands;
+  // What the keyboard's own events do; the window's pieces fill it in as
+  // they arrive.
+  TransportListener keyboard_events;
 };
 
 AppState& App();

@@ -2,6 +2,8 @@
 
 #include "app/single_instance.h"
 #include "app/win32/app_state.h"
+#include "device/hid_service/binding.h"
+#include "platform/win32/library_loader.h"
 #include "platform/win32/wide.h"
 
 namespace velkor {
@@ -12,8 +14,24 @@ CVelkorDlg::CVelkorDlg() : CDialog(kMainDialogTemplate) {
 
 CVelkorDlg::~CVelkorDlg() = default;
 
+void CVelkorDlg::BindDeviceLink() {
+  AppState& app = App();
+  // Without its service library the program can do nothing: it ends quietly.
+  Win32ModuleLoader loader(L"Ostrel.dll");
+  const std::optional<HidServiceApi> api = BindHidService(loader);
+  if (!api) ExitProcess(0);
+  app.transport = std::make_unique<Transport>(*api);
+  app.transport->SetListener(&app.keyboard_events);
+  app.commands = std::make_unique<DeviceCommands>(*app.transport);
+  app.commands->ForgetActiveProfile();
+  app.transport->StartInterfaceReads();
+  const int count = app.transport->DeviceCount();
+  if (count == 0) app.auto_show = 1;
+}
+
 BOOL CVelkorDlg::OnInitDialog() {
   HWND w = hwnd();
+  BindDeviceLink();
   // Out of the task bar while hidden; other instances find it by its marker.
   LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
   SetWindowLongPtrW(w, GWL_EXSTYLE, (ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW);

@@ -28,6 +28,8 @@ class CVelkorDlg : public CDialog {
 
  private:
   void ShowMainWindow();
+  // Binds the HID service library, starts the reads and counts keyboards.
+  void BindDeviceLink();
 
   HICON icon_ = nullptr;
   bool pending_changes_ = false;
