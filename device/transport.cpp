@@ -162,12 +162,15 @@ void Transport::HandleInput(const InputEvent& event) {
   if (!context) return;
   if (event.kind == kEventInputReport) {
     if (context->tag == kCtrlTag) {
-      std::lock_guard lock(slot_mutex_);
-      if (busy_.load() == 0 || !destination_) return;  // nobody waits: dropped
-      const size_t n = std::min<size_t>(context->count, capacity_);
-      if (n > 0 && context->data) std::memcpy(destination_, context->data, n);
-      received_ = context->data ? n : 0;
-      reply_ready_ = true;
+      {
+        std::lock_guard lock(slot_mutex_);
+        if (busy_.load() == 0 || !destination_) return;  // nobody waits: dropped
+        const size_t n = std::min<size_t>(context->count, capacity_);
+        if (n > 0 && context->data) std::memcpy(destination_, context->data, n);
+        received_ = context->data ? n : 0;
+        reply_ready_ = true;
+      }
+      // Woken after the lock is free, the exchange does not wait for it again.
       reply_signal_.notify_all();
     } else if (context->tag == kConsTag) {
       if (context->consumer && context->consumer->code) HandleConsumerCode(*context->consumer->code);

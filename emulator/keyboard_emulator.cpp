@@ -346,7 +346,10 @@ std::vector<KeyboardEvent> KeyboardEmulator::Activity() {
 }
 
 std::vector<uint8_t> KeyboardEmulator::SaveState() const {
-  std::vector<uint8_t> out(kStateMagic, kStateMagic + sizeof(kStateMagic));
+  std::vector<uint8_t> out;
+  out.reserve(8 + 44 + kLightingSize + kColoursSize + kKeyMapsSize + kDefaultLayoutSize + 16 +
+              macros_.size() + 2 * led_reports_.size() + 64 * 1024);
+  for (char c : kStateMagic) out.push_back(static_cast<uint8_t>(c));
   out.insert(out.end(), config_.begin(), config_.end());
   out.insert(out.end(), lighting_.begin(), lighting_.end());
   out.insert(out.end(), colours_.begin(), colours_.end());

@@ -1,5 +1,6 @@
 #include "ostrel/emulator_backend.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -131,8 +132,11 @@ int EmulatorBackend::WriteReport(const DeviceSelector& selector, const uint8_t* 
     if (!emulator_.attached()) return 0;
     out_latency = emulator_.latency.to_keyboard;
   }
-  // The report takes one frame to reach the keyboard.
+  // The report takes one frame to reach the keyboard; the reply one frame to
+  // come back from the moment it arrived (the firmware's own work is not
+  // modelled, so logging here costs the exchange nothing).
   PreciseWaitUntil(std::chrono::steady_clock::now() + out_latency);
+  const auto arrived = std::chrono::steady_clock::now();
   RequestOutcome outcome;
   std::chrono::microseconds back_latency;
   BackendSink* sink = nullptr;
@@ -148,8 +152,11 @@ int EmulatorBackend::WriteReport(const DeviceSelector& selector, const uint8_t* 
   }
   if (outcome.refused) return 0;
   if (outcome.reply && sink) {
+    const auto spent = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - arrived);
     sink->InputReport(KeyboardInterface::kCommand,
-                      std::vector<uint8_t>(outcome.reply->begin(), outcome.reply->end()), back_latency);
+                      std::vector<uint8_t>(outcome.reply->begin(), outcome.reply->end()),
+                      std::max(back_latency - spent, std::chrono::microseconds(0)));
   }
   Deliver(outcome.events);
   return 1;

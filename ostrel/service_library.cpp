@@ -8,7 +8,10 @@ namespace velkor {
 
 namespace {
 
-constexpr auto kSpinMargin = std::chrono::microseconds(300);
+// Sleeps and timed waits can overshoot by a millisecond or more (a timer
+// tick on Windows), which a modelled USB frame can't afford: the last
+// stretch before a deadline is spun.
+constexpr auto kSpinMargin = std::chrono::microseconds(2500);
 
 }  // namespace
 

@@ -11,6 +11,8 @@ state="$(cd "$state" && pwd)"
 export WINEPREFIX="$state/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# The program talks to the keyboard emulator inside Ostrel.dll.
+export OSTREL_BACKEND=emulator
 wine=/usr/lib/wine/wine64
 
 if [ -z "${DISPLAY:-}" ]; then

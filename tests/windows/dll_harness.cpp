@@ -2,6 +2,7 @@
 // with a state file and control channel of this test process's own.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -33,10 +34,10 @@ class DllHarness : public DeviceHarness {
   const HidServiceApi& api() override { return api_; }
   std::string Control(const std::string& command) override {
     if (!control_) return "error: no OstrelControl\n";
-    const int n = control_(command.c_str(), nullptr, 0);
-    std::string answer(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
-    control_(command.c_str(), answer.data(), static_cast<int>(answer.size()));
-    answer.resize(answer.size() - 1);
+    // Once only: commands have effects. The answer fits in this.
+    std::string answer(4 * 1024 * 1024, '\0');
+    const int n = control_(command.c_str(), answer.data(), static_cast<int>(answer.size()));
+    answer.resize(static_cast<size_t>(std::clamp(n, 0, static_cast<int>(answer.size()) - 1)));
     return answer;
   }
 
