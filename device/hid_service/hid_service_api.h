@@ -70,6 +70,12 @@ struct InputEvent {
   InputEventContext* context;        // offset 8 on 64-bit
 };
 
+static_assert(offsetof(InputEventContext, tag) == 0);
+static_assert(offsetof(InputEventContext, count) == 4);
+static_assert(offsetof(InputEventContext, data) == 8);
+static_assert(sizeof(void*) != 8 || offsetof(InputEventContext, consumer) == 16);
+static_assert(sizeof(void*) != 8 || offsetof(InputEvent, context) == 8);
+
 #if defined(_WIN32)
 #define VELKOR_HID_CALL __stdcall
 #else

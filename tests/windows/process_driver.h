@@ -53,3 +53,25 @@ bool WaitUntil(F done, DWORD timeout_ms) {
 }
 
 }  // namespace velkor::testing
+
+namespace velkor::testing {
+
+// Runs a console program beside the test to its end and returns what it
+// printed; exit_code gets its exit code.
+std::string RunAndCapture(const std::wstring& program, const std::wstring& arguments, DWORD& exit_code);
+
+// A folder under the temporary folder holding copies of some of the
+// programs beside the test (and the Skins folder), removed at the end.
+class ProgramCopy {
+ public:
+  ProgramCopy();
+  ~ProgramCopy();
+  bool Copy(const std::wstring& from, const std::wstring& to);
+  const std::wstring& folder() const { return folder_; }
+  ChildProcess Start(const std::wstring& program, const std::wstring& arguments);
+
+ private:
+  std::wstring folder_;
+};
+
+}  // namespace velkor::testing

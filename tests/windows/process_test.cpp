@@ -125,3 +125,50 @@ TEST_F(ProcessTest, DaemonRunsWithTheProgramAndEndsAfterIt) {
 
 }  // namespace
 }  // namespace velkor::testing
+
+namespace velkor::testing {
+namespace {
+
+TEST_F(ProcessTest, TheInstanceDrivesTheEmulatorThatKbemuSees) {
+  ChildProcess instance = StartInstance();
+  DWORD code = 0;
+  std::string status = RunAndCapture(L"kbemu.exe", L"status", code);
+  EXPECT_EQ(code, 0u);
+  EXPECT_NE(status.find("attached: yes"), std::string::npos) << status;
+  EXPECT_EQ(RunAndCapture(L"kbemu.exe", L"detach", code).rfind("ok", 0), 0u);
+  status = RunAndCapture(L"kbemu.exe", L"status", code);
+  EXPECT_NE(status.find("attached: no"), std::string::npos) << status;
+  EXPECT_EQ(RunAndCapture(L"kbemu.exe", L"attach", code).rfind("ok", 0), 0u);
+  EXPECT_EQ(RunAndCapture(L"kbemu.exe", L"fault sometimes", code).rfind("error:", 0), 0u);
+  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(RunSecondStart(L"/Kill"), 0u);
+  EXPECT_TRUE(instance.WaitForExit(kExitMs));
+
+  // With no program running, kbemu works on the saved state.
+  status = RunAndCapture(L"kbemu.exe", L"status", code);
+  EXPECT_NE(status.find("attached: yes"), std::string::npos) << status;
+}
+
+TEST_F(ProcessTest, WithoutAWorkingServiceLibraryTheProgramEndsQuietly) {
+  {
+    ProgramCopy alone;  // no Ostrel.dll beside it
+    ASSERT_TRUE(alone.Copy(L"Velkor.exe", L"Velkor.exe"));
+    ChildProcess p = alone.Start(L"Velkor.exe", L"");
+    ASSERT_TRUE(p);
+    ASSERT_TRUE(p.WaitForExit(kExitMs));
+    EXPECT_EQ(p.ExitCode(), 0u);
+  }
+  {
+    ProgramCopy wrong;  // a library without the entry points
+    ASSERT_TRUE(wrong.Copy(L"Velkor.exe", L"Velkor.exe"));
+    ASSERT_TRUE(wrong.Copy(L"Tassel.exe", L"Ostrel.dll"));
+    ChildProcess p = wrong.Start(L"Velkor.exe", L"");
+    ASSERT_TRUE(p);
+    ASSERT_TRUE(p.WaitForExit(kExitMs));
+    EXPECT_EQ(p.ExitCode(), 0u);
+  }
+  EXPECT_FALSE(MutexExists());
+}
+
+}  // namespace
+}  // namespace velkor::testing

@@ -72,7 +72,13 @@ int main(int argc, char** argv) {
     return answer.rfind("error:", 0) == 0 ? 1 : 0;
   }
 #endif
-  // No program runs the emulator: work on its saved state.
+  // No program runs the emulator: work on its saved state. Faults and the
+  // latency live only in a running emulator.
+  if (words[0] == "fault" || words[0] == "latency") {
+    std::fputs("error: no program is running the emulator; faults and latency apply to a running one\n",
+               stdout);
+    return 1;
+  }
   const std::string path = DefaultStatePath();
   KeyboardEmulator emulator;
   if (!LoadEmulatorState(emulator, path)) emulator.Reset();
