@@ -141,13 +141,15 @@ StatusCode DeviceCommands::WriteKeyMapBlock(const uint8_t* src512, int block) {
 }
 
 StatusCode DeviceCommands::ReadMacroMemory(uint8_t* dest, int count) {
-  if (count <= 0) return kSuccess;
+  if (count < 0) return kOutOfRange;
+  if (count == 0) return kSuccess;
   if (count > kMaxTransfer) return kOutOfRange;
   return Chunked(kCmdReadMacros, 0, static_cast<size_t>(count), nullptr, dest);
 }
 
 StatusCode DeviceCommands::WriteMacroMemory(const uint8_t* src, int count) {
-  if (count <= 0) return kSuccess;
+  if (count < 0) return kOutOfRange;
+  if (count == 0) return kSuccess;
   if (count > kMaxTransfer) return kOutOfRange;
   return Chunked(kCmdWriteMacros, 0, static_cast<size_t>(count), src, nullptr);
 }
@@ -159,8 +161,13 @@ StatusCode DeviceCommands::ReadDefaultLayoutBlock(uint8_t* dest512) {
 StatusCode DeviceCommands::WriteKeyColours(const uint8_t* src, int length, int key) {
   if (length > static_cast<int>(kPayloadSize)) return kOutOfRange;
   const size_t n = length > 0 ? static_cast<size_t>(length) : 0;
-  const uint32_t address = static_cast<uint32_t>(colour_profile_.load()) * kColourTableSize +
-                           static_cast<uint32_t>(key) * 3;
+  const int profile = colour_profile_.load();
+  // Colours that would land in another profile's table are refused.
+  if (profile < 0 || profile >= kProfiles || key < 0 ||
+      static_cast<size_t>(key) * 3 + n > kColourTableSize) {
+    return kOutOfRange;
+  }
+  const uint32_t address = static_cast<uint32_t>(profile) * kColourTableSize + static_cast<uint32_t>(key) * 3;
   return Simple(kCmdWriteKeyColours, static_cast<uint8_t>(n), static_cast<uint16_t>(address), src, n,
                 nullptr, 0);
 }
@@ -180,12 +187,15 @@ int DeviceCommands::ActiveProfile() {
   if (cached != -1) return cached;
   ConfigBlock block{};
   if (ReadConfigBlock(block.data()) != kSuccess) return -1;
+  // A profile the keyboard does not have would index past every per-profile
+  // table: taken as unreadable.
+  if (block[kConfigActiveProfile] >= kProfiles) return -1;
   active_profile_.store(block[kConfigActiveProfile]);
   return block[kConfigActiveProfile];
 }
 
 void DeviceCommands::SetActiveProfile(int index) {
-  if (index < 0) return;
+  if (index < 0 || index >= kProfiles) return;
   ConfigBlock block{};
   if (ReadConfigBlock(block.data()) != kSuccess) return;
   block[kConfigActiveProfile] = static_cast<uint8_t>(index);

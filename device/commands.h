@@ -44,6 +44,7 @@ inline constexpr size_t kConfigMacroCapacity = 11;  // in units of 128 bytes
 inline constexpr size_t kConfigEffectsOffset = 12;  // up to 32 effect numbers, 0 = empty
 inline constexpr size_t kKeyMapBlockSize = 512;
 inline constexpr int kKeyMapBlocks = 3;
+inline constexpr int kProfiles = 3;
 inline constexpr size_t kLightingRecordSize = 42;
 inline constexpr size_t kColourTableSize = 512;
 
@@ -78,7 +79,7 @@ class DeviceCommands {
   // configuration block (and cached); -1 when it can't be read.
   int ActiveProfile();
   // Writes index into the keyboard's configuration block; the cache follows
-  // the outcome (-1 after a failed write). Negative indexes do nothing.
+  // the outcome (-1 after a failed write). Indexes outside 0..2 do nothing.
   void SetActiveProfile(int index);
   void ForgetActiveProfile() { active_profile_.store(-1); }
   int cached_active_profile() const { return active_profile_.load(); }

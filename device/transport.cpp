@@ -14,6 +14,9 @@ Transport::Transport(const HidServiceApi& api, TransportTiming timing)
     : api_(api), timing_(timing) {}
 
 Transport::~Transport() {
+  // The program's transport lives for the whole run; one that ends (in
+  // tests) stops being called back and takes its reads with it.
+  listener_.store(nullptr);
   Transport* self = this;
   current_.compare_exchange_strong(self, nullptr);
   std::lock_guard lock(handles_mutex_);

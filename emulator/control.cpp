@@ -1,5 +1,7 @@
 #include "emulator/control.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -13,8 +15,11 @@ namespace {
 bool ParseNumber(const std::string& text, long& value) {
   if (text.empty()) return false;
   char* end = nullptr;
-  value = std::strtol(text.c_str(), &end, 0);  // decimal or 0x hex
-  return end && *end == '\0';
+  errno = 0;
+  const long long v = std::strtoll(text.c_str(), &end, 0);  // decimal or 0x hex
+  if (!end || *end != '\0' || errno == ERANGE || v > INT_MAX || v < INT_MIN) return false;
+  value = static_cast<long>(v);
+  return true;
 }
 
 std::string Usage() {

@@ -389,6 +389,11 @@ bool KeyboardEmulator::RestoreState(const std::vector<uint8_t>& bytes) {
       macro_size > 0x10000) {
     return false;
   }
+  // A state whose profile or macro memory the keyboard could not have.
+  if (next.config_[kConfigActiveProfile] > 2 || macro_size < 16 ||
+      macro_size != static_cast<uint32_t>(next.config_[kConfigMacroCapacity]) * 128) {
+    return false;
+  }
   next.macros_.assign(macro_size, 0);
   if (!in.Take(next.macros_.data(), macro_size) || !in.Take(flags, 2) || !in.Take32(led_count) ||
       led_count > 1000) {

@@ -19,6 +19,10 @@ fs::path PathOf(const std::string& utf8) { return fs::path(Utf8ToUtf16(utf8)); }
 }  // namespace
 
 bool LoadEmulatorState(KeyboardEmulator& emulator, const std::string& path) {
+  // A state is well under a megabyte; anything far larger is not one.
+  std::error_code ec;
+  const auto size = fs::file_size(PathOf(path), ec);
+  if (ec || size > 32u * 1024 * 1024) return false;
   std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) return false;
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -147,9 +151,9 @@ int EmulatorBackend::WriteReport(const DeviceSelector& selector, const uint8_t* 
     back_latency = emulator_.latency.to_host;
     sink = sink_;
     end_of_access = length > 3 && data[3] == kCmdEndAccess;
-    // A bracketed change is on disk as soon as the program closes the access.
-    if (end_of_access) SaveLocked();
   }
+  // A bracketed change goes to disk as soon as the program closes the access.
+  if (end_of_access) saver_signal_.notify_all();
   if (outcome.refused) return 0;
   if (outcome.reply && sink) {
     const auto spent = std::chrono::duration_cast<std::chrono::microseconds>(

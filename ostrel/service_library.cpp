@@ -1,5 +1,6 @@
 #include "ostrel/service_library.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "device/hid_service/argument_sum.h"
@@ -38,23 +39,15 @@ void ServiceLibrary::UseBackend(std::unique_ptr<ServiceBackend> backend) {
 }
 
 int ServiceLibrary::Init(int) {
-  std::unique_lock lock(mutex_);
+  std::lock_guard lock(mutex_);
   if (started_) return 1;
   if (!backend_ && factory_) backend_ = factory_();
   if (!backend_) return 0;
-  {
-    std::lock_guard q(queue_mutex_);
-    stopping_ = false;
-  }
-  delivery_thread_ = std::thread([this] { DeliveryLoop(); });
+  command_queue_.Start();
+  consumer_queue_.Start();
   if (!backend_->Start(this)) {
-    lock.unlock();
-    {
-      std::lock_guard q(queue_mutex_);
-      stopping_ = true;
-    }
-    queue_signal_.notify_all();
-    delivery_thread_.join();
+    command_queue_.Stop();
+    consumer_queue_.Stop();
     return 0;
   }
   started_ = true;
@@ -62,24 +55,15 @@ int ServiceLibrary::Init(int) {
 }
 
 int ServiceLibrary::End() {
-  std::unique_ptr<ServiceBackend> backend;
   {
     std::lock_guard lock(mutex_);
     if (!started_) return 1;
     started_ = false;
     reads_.clear();
-  }
-  {
-    std::lock_guard lock(mutex_);
     if (backend_) backend_->Stop();
   }
-  {
-    std::lock_guard q(queue_mutex_);
-    stopping_ = true;
-    while (!queue_.empty()) queue_.pop();
-  }
-  queue_signal_.notify_all();
-  if (delivery_thread_.joinable()) delivery_thread_.join();
+  command_queue_.Stop();
+  consumer_queue_.Stop();
   return 1;
 }
 
@@ -166,52 +150,74 @@ std::string ServiceLibrary::Control(const std::string& command_line) {
   return backend->Control(command_line);
 }
 
-void ServiceLibrary::Enqueue(Delivery d, std::chrono::microseconds delay) {
-  {
-    std::lock_guard q(queue_mutex_);
-    if (stopping_) return;
-    d.due = std::chrono::steady_clock::now() + delay;
-    d.order = ++order_;
-    queue_.push(std::move(d));
-  }
-  queue_signal_.notify_all();
-}
-
 void ServiceLibrary::InputReport(KeyboardInterface from, std::vector<uint8_t> bytes,
                                  std::chrono::microseconds delay) {
-  Enqueue(Delivery{{}, 0, kEventInputReport, from, std::move(bytes), 0, 0}, delay);
+  auto d = std::make_shared<Delivery>(Delivery{kEventInputReport, from, std::move(bytes), 0, 0});
+  DeliveryQueue& queue = from == KeyboardInterface::kConsumer ? consumer_queue_ : command_queue_;
+  queue.Push([this, d] { Deliver(*d); }, delay);
 }
 
 void ServiceLibrary::ConsumerCode(uint16_t code, std::chrono::microseconds delay) {
-  Enqueue(Delivery{{}, 0, kEventInputReport, KeyboardInterface::kConsumer, {}, code, 0}, delay);
+  auto d = std::make_shared<Delivery>(Delivery{kEventInputReport, KeyboardInterface::kConsumer, {}, code, 0});
+  consumer_queue_.Push([this, d] { Deliver(*d); }, delay);
 }
 
 void ServiceLibrary::DeviceCountChanged(int count) {
-  Enqueue(Delivery{{}, 0, kEventDeviceCount, KeyboardInterface::kCommand, {}, 0, count},
-          std::chrono::microseconds(0));
+  auto d = std::make_shared<Delivery>(Delivery{kEventDeviceCount, KeyboardInterface::kCommand, {}, 0, count});
+  command_queue_.Push([this, d] { Deliver(*d); }, std::chrono::microseconds(0));
 }
 
-void ServiceLibrary::DeliveryLoop() {
-  std::unique_lock q(queue_mutex_);
+void DeliveryQueue::Start() {
+  std::lock_guard lock(mutex_);
+  if (thread_.joinable()) return;
+  stopping_ = false;
+  thread_ = std::thread([this] { Loop(); });
+}
+
+void DeliveryQueue::Stop() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    while (!queue_.empty()) queue_.pop();
+  }
+  signal_.notify_all();
+  if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+}
+
+void DeliveryQueue::Push(Item item, std::chrono::microseconds delay) {
+  {
+    std::lock_guard lock(mutex_);
+    if (stopping_ || !thread_.joinable()) return;
+    queue_.push(Entry{std::chrono::steady_clock::now() + delay, ++order_, std::move(item)});
+  }
+  signal_.notify_all();
+}
+
+void DeliveryQueue::Loop() {
+  std::unique_lock lock(mutex_);
   for (;;) {
-    queue_signal_.wait(q, [&] { return stopping_ || !queue_.empty(); });
+    signal_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
     if (stopping_) return;
     const auto due = queue_.top().due;
     if (std::chrono::steady_clock::now() + kSpinMargin < due) {
-      // Wake early for a delivery that comes due sooner, or to spin the rest.
-      queue_signal_.wait_until(q, due - kSpinMargin);
+      // Wake early for an item that comes due sooner, or to spin the rest.
+      signal_.wait_until(lock, due - kSpinMargin);
       continue;
     }
-    q.unlock();
+    lock.unlock();
     PreciseWaitUntil(due);
-    q.lock();
+    lock.lock();
     if (stopping_) return;
     if (queue_.empty() || queue_.top().due > std::chrono::steady_clock::now()) continue;
-    Delivery d = queue_.top();
+    Item item = queue_.top().item;
     queue_.pop();
-    q.unlock();
-    Deliver(d);
-    q.lock();
+    lock.unlock();
+    try {
+      item();
+    } catch (...) {
+      // A callback's failure is not the library's.
+    }
+    lock.lock();
   }
 }
 
@@ -295,9 +301,12 @@ HidServiceApi InProcessHidServiceApi() {
 }
 
 std::string ChooseBackendName(const std::string& environment, const std::string& ini_value) {
-  const auto known = [](const std::string& s) { return s == "hid" || s == "emulator"; };
-  if (known(environment)) return environment;
-  if (known(ini_value)) return ini_value;
+  const auto known = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s == "hid" || s == "emulator" ? s : std::string();
+  };
+  if (const std::string e = known(environment); !e.empty()) return e;
+  if (const std::string i = known(ini_value); !i.empty()) return i;
   return "hid";
 }
 

@@ -21,6 +21,30 @@
 
 namespace velkor {
 
+// Calls a function for each item at its due time, on a thread of its own.
+class DeliveryQueue {
+ public:
+  using Item = std::function<void()>;
+  void Start();
+  void Stop();  // drops what is still queued
+  void Push(Item item, std::chrono::microseconds delay);
+
+ private:
+  struct Entry {
+    std::chrono::steady_clock::time_point due;
+    uint64_t order;
+    Item item;
+    bool operator>(const Entry& o) const { return due != o.due ? due > o.due : order > o.order; }
+  };
+  void Loop();
+  std::mutex mutex_;
+  std::condition_variable signal_;
+  std::priority_queue<Entry, std::vector<Entry>, std::greater<>> queue_;
+  uint64_t order_ = 0;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
 class ServiceLibrary : public BackendSink {
  public:
   static ServiceLibrary& Instance();
@@ -62,17 +86,12 @@ class ServiceLibrary : public BackendSink {
     InterfaceTag tag;
   };
   struct Delivery {
-    std::chrono::steady_clock::time_point due;
-    uint64_t order;
     uint32_t kind;  // kEventInputReport or kEventDeviceCount
     KeyboardInterface from;
     std::vector<uint8_t> bytes;
     uint16_t code;
     int count;
-    bool operator>(const Delivery& o) const { return due != o.due ? due > o.due : order > o.order; }
   };
-  void Enqueue(Delivery d, std::chrono::microseconds delay);
-  void DeliveryLoop();
   void Deliver(const Delivery& d);
   uint32_t Refuse();
 
@@ -84,12 +103,11 @@ class ServiceLibrary : public BackendSink {
   uint32_t next_handle_ = 1;
   uint64_t refused_ = 0;
 
-  std::mutex queue_mutex_;
-  std::condition_variable queue_signal_;
-  std::priority_queue<Delivery, std::vector<Delivery>, std::greater<>> queue_;
-  uint64_t order_ = 0;
-  bool stopping_ = false;
-  std::thread delivery_thread_;
+  // Replies and count changes on one thread, the keyboard's own key codes on
+  // another, like the reads of two interfaces: a program that waits in a
+  // key-code callback never holds up the reply another of its threads waits for.
+  DeliveryQueue command_queue_;
+  DeliveryQueue consumer_queue_;
 };
 
 // The twelve entry points bound to the process-wide library, for use without

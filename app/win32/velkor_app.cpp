@@ -18,8 +18,10 @@
 namespace velkor {
 
 AppState& App() {
-  static AppState state;
-  return state;
+  // Never destroyed: the service library's thread may call into the
+  // transport until the very end of the process.
+  static AppState* state = new AppState();
+  return *state;
 }
 
 AppSettings& Settings() {

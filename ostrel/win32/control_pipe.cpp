@@ -27,11 +27,15 @@ bool Complete(HANDLE pipe, OVERLAPPED& ov, HANDLE stop, BOOL started, DWORD& n) 
 }
 }  // namespace
 
-std::wstring ControlPipePath() {
+std::wstring ControlPipeName() {
   std::wstring name = EnvironmentValue(L"KBEMU_PIPE");
   if (name.empty()) name = kDefaultControlPipe;
-  return L"\\\\.\\pipe\\" + name;
+  return name;
 }
+
+std::wstring ControlPipePath() { return L"\\\\.\\pipe\\" + ControlPipeName(); }
+
+std::wstring RunningEmulatorMutexName() { return L"Local\\VelkorEmulatorRunning_" + ControlPipeName(); }
 
 ControlPipeServer::~ControlPipeServer() { Stop(); }
 
@@ -52,22 +56,30 @@ void ControlPipeServer::Stop() {
 void ControlPipeServer::Serve() {
   UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!event) return;
-  while (WaitForSingleObject(stop_.get(), 0) == WAIT_TIMEOUT) {
+  // One instance of the pipe serves every connection in turn, so the name
+  // never disappears between two clients (a client finding it busy waits).
+  UniqueHandle pipe;
+  while (!pipe) {
     HANDLE raw = CreateNamedPipeW(path_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT |
                                       PIPE_REJECT_REMOTE_CLIENTS,
                                   1, kAnswerLimit, 64 * 1024, 0, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) {
-      // Another program's emulator has the channel: try again later.
-      if (WaitForSingleObject(stop_.get(), 1000) != WAIT_TIMEOUT) return;
-      continue;
+    if (raw != INVALID_HANDLE_VALUE) {
+      pipe.reset(raw);
+      break;
     }
-    UniqueHandle pipe(raw);
+    // Another program's emulator has the channel: try again later.
+    if (WaitForSingleObject(stop_.get(), 1000) != WAIT_TIMEOUT) return;
+  }
+  while (WaitForSingleObject(stop_.get(), 0) == WAIT_TIMEOUT) {
     OVERLAPPED ov{};
     ov.hEvent = event.get();
     ResetEvent(event.get());
     DWORD n = 0;
-    if (!Complete(pipe.get(), ov, stop_.get(), ConnectNamedPipe(pipe.get(), &ov), n)) continue;
+    if (!Complete(pipe.get(), ov, stop_.get(), ConnectNamedPipe(pipe.get(), &ov), n)) {
+      DisconnectNamedPipe(pipe.get());
+      continue;
+    }
     // One command a connection; a command longer than the buffer is refused.
     std::vector<char> request(64 * 1024);
     ResetEvent(event.get());

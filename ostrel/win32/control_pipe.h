@@ -14,8 +14,12 @@ namespace velkor {
 
 inline constexpr wchar_t kDefaultControlPipe[] = L"Velkor_kbemu";
 
-// \\.\pipe\ + the name from KBEMU_PIPE, or the default name.
+// The name from KBEMU_PIPE, or the default name; and its full pipe path.
+std::wstring ControlPipeName();
 std::wstring ControlPipePath();
+// A mutex a running emulator holds, so that kbemu never edits the saved state
+// behind a running emulator's back.
+std::wstring RunningEmulatorMutexName();
 
 class ControlPipeServer {
  public:

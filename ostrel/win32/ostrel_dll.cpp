@@ -60,6 +60,7 @@ std::unique_ptr<ServiceBackend> MakeBackend() {
     auto emulator = std::make_unique<EmulatorBackend>(EmulatorOptions{StatePath()});
     g_emulator = emulator.get();
     if (!g_control) {
+      CreateMutexW(nullptr, FALSE, RunningEmulatorMutexName().c_str());  // held until the process ends
       g_control = new ControlPipeServer();
       g_control->Start(ControlPipePath(),
                        [](const std::string& line) { return ServiceLibrary::Instance().Control(line); });
@@ -77,7 +78,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_module = instance;
     DisableThreadLibraryCalls(instance);
-  } else if (reason == DLL_PROCESS_DETACH) {
+  } else if (reason == DLL_PROCESS_DETACH && reserved != nullptr) {
     // The process is ending: keep what the emulated keyboard holds.
     if (g_emulator) g_emulator->SaveIfChangedNoWait();
   }

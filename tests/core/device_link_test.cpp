@@ -162,6 +162,19 @@ TEST_F(DeviceLinkTest, WithNoKeyboardNothingIsWritten) {
   EXPECT_TRUE(Requests().empty());
 }
 
+TEST_F(DeviceLinkTest, RepliesAreCutToTheCapacity) {
+  Report reply{};
+  reply.fill(0xEE);
+  size_t received = 0;
+  const Bytes request = Hex("04 2F 00 03 2C", 64);
+  ASSERT_EQ(transport_->ExchangeReport(request.data(), 64, reply.data(), 10, &received), kSuccess);
+  EXPECT_EQ(received, 10u);
+  EXPECT_EQ(Bytes(reply.begin() + 3, reply.begin() + 10), Hex("03 2C 00 00 00 56 4B"));
+  EXPECT_EQ(reply[10], 0xEE);  // nothing past the capacity
+}
+
+// Exchanges are serialised by a lock, so only a flag left set (as a stuck
+// exchange would leave it) can make one wait out the back-off.
 TEST_F(DeviceLinkTest, AnExchangeThatFindsAnotherInFlightWaitsOneSecond) {
   transport_->MarkBusyForTest();
   const auto start = Clock::now();
@@ -299,8 +312,13 @@ TEST_F(DeviceLinkTest, TheKeyboardsOwnEventsReachTheListener) {
   Control("activity");
   Control("detach");
   Control("attach");
-  EXPECT_EQ(listener_.Wait(5),
-            (std::vector<std::string>{"lighting", "active", "count 0", "count 1", "idle"}));
+  // Key codes and count changes come on two threads: each in its own order.
+  const auto seen = listener_.Wait(5);
+  std::vector<std::string> codes;
+  std::vector<std::string> counts;
+  for (const auto& s : seen) (s.rfind("count", 0) == 0 ? counts : codes).push_back(s);
+  EXPECT_EQ(codes, (std::vector<std::string>{"lighting", "active", "idle"}));
+  EXPECT_EQ(counts, (std::vector<std::string>{"count 0", "count 1"}));
   // The lighting key stepped profile 0 from effect 1 to effect 2.
   EXPECT_EQ(Control("dump lighting").substr(0, 8), "0000: 02");
 }
@@ -335,6 +353,15 @@ TEST_F(DeviceLinkTest, KeyboardMemoryAnswersOutOfRangeWithFE) {
   EXPECT_EQ(commands_->WriteConfigBlock(block.data()), kStatusFE);
   Bytes macros(0x4001);
   EXPECT_EQ(commands_->ReadMacroMemory(macros.data(), 0x4000 + 1), kStatusFE);
+  EXPECT_EQ(commands_->ReadMacroMemory(macros.data(), -1), kOutOfRange);
+  Control("log clear");
+  commands_->set_colour_profile(3);
+  EXPECT_EQ(commands_->WriteKeyColours(macros.data(), 3, 0), kOutOfRange);
+  commands_->set_colour_profile(0);
+  EXPECT_EQ(commands_->WriteKeyColours(macros.data(), 6, 169), kOutOfRange);  // past the table
+  EXPECT_EQ(commands_->WriteKeyColours(macros.data(), 3, 170), kOutOfRange);
+  EXPECT_EQ(commands_->WriteKeyColours(macros.data(), 3, 169), kSuccess);
+  EXPECT_EQ(Requests().size(), 1u);
 }
 
 }  // namespace

@@ -172,7 +172,9 @@ TEST(ChooseBackendName, EnvironmentBeforeIniBeforeHid) {
   EXPECT_EQ(ChooseBackendName("", "emulator"), "emulator");
   EXPECT_EQ(ChooseBackendName("bogus", "emulator"), "emulator");
   EXPECT_EQ(ChooseBackendName("", ""), "hid");
-  EXPECT_EQ(ChooseBackendName("", "Emulator "), "hid");
+  EXPECT_EQ(ChooseBackendName("", "Emulator"), "emulator");
+  EXPECT_EQ(ChooseBackendName("HID", "emulator"), "hid");
+  EXPECT_EQ(ChooseBackendName("", "emulator2"), "hid");
 }
 
 }  // namespace

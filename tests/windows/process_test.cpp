@@ -141,12 +141,16 @@ TEST_F(ProcessTest, TheInstanceDrivesTheEmulatorThatKbemuSees) {
   EXPECT_EQ(RunAndCapture(L"kbemu.exe", L"attach", code).rfind("ok", 0), 0u);
   EXPECT_EQ(RunAndCapture(L"kbemu.exe", L"fault sometimes", code).rfind("error:", 0), 0u);
   EXPECT_EQ(code, 1u);
+  RunAndCapture(L"kbemu.exe", L"reset", code);
+  EXPECT_EQ(RunAndCapture(L"kbemu.exe", L"lightkey", code).rfind("ok", 0), 0u);
   EXPECT_EQ(RunSecondStart(L"/Kill"), 0u);
   EXPECT_TRUE(instance.WaitForExit(kExitMs));
 
-  // With no program running, kbemu works on the saved state.
-  status = RunAndCapture(L"kbemu.exe", L"status", code);
-  EXPECT_NE(status.find("attached: yes"), std::string::npos) << status;
+  // With no program running, kbemu works on the saved state, which kept the
+  // lighting key's step to effect 2.
+  status = RunAndCapture(L"kbemu.exe", L"dump lighting", code);
+  EXPECT_EQ(status.substr(0, 8), "0000: 02") << status;
+  EXPECT_EQ(RunAndCapture(L"kbemu.exe", L"fault echo", code).rfind("error:", 0), 0u);
 }
 
 TEST_F(ProcessTest, WithoutAWorkingServiceLibraryTheProgramEndsQuietly) {

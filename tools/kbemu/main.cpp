@@ -58,7 +58,9 @@ int main(int argc, char** argv) {
         "       kbemu fault <noreply|echo|status-ff|status-fe|refuse> [count|always] [code] [after N]\n"
         "       kbemu fault random <seed> <percent> | kbemu fault clear\n"
         "       kbemu dump <config|lighting|colours P|keymap P|default|macros>\n"
-        "       kbemu log [N] | kbemu log clear | kbemu latency <to-keyboard-us> <to-host-us>\n",
+        "       kbemu log [N] | kbemu log clear | kbemu latency <to-keyboard-us> <to-host-us>\n"
+        "With no program running the emulator, kbemu works on its saved state;\n"
+        "faults and the latency apply to a running emulator only.\n",
         stdout);
     return words.empty() ? 2 : 0;
   }
@@ -70,6 +72,11 @@ int main(int argc, char** argv) {
   if (SendControlCommand(ControlPipePath(), line, answer)) {
     std::fputs(answer.c_str(), stdout);
     return answer.rfind("error:", 0) == 0 ? 1 : 0;
+  }
+  if (HANDLE running = OpenMutexW(SYNCHRONIZE, FALSE, RunningEmulatorMutexName().c_str())) {
+    CloseHandle(running);
+    std::fputs("error: a program runs the emulator but its control channel did not answer\n", stdout);
+    return 1;
   }
 #endif
   // No program runs the emulator: work on its saved state. Faults and the
