@@ -1,0 +1,54 @@
+// The two profile images of a run (the working one the screens edit, the
+// applied one last sent to the keyboard), the default key layout in use and
+// the keyboard's macro capacity, and the operations that move them between
+// the program and the keyboard.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+
+#include "device/commands.h"
+#include "model/default_key_layout.h"
+#include "model/image_locks.h"
+#include "model/profile_image.h"
+
+namespace velkor {
+
+struct ApplyOutcome {
+  bool success = false;          // the last key-map write succeeded
+  bool macros_too_large = false; // EXTRA_MACRO_TOO_LONG is due; nothing was sent
+  bool names_dropped = false;    // EXTRA_PROFILE_SPACE_TIGHT is due after the transfer
+  bool profile_unknown = false;  // the keyboard's active profile could not be read; nothing was sent
+  StatusCode last_status = kNoKeyboard;
+};
+
+class Profiles {
+ public:
+  explicit Profiles(ImageLocks& locks) : locks_(locks) {}
+
+  ProfileImage working;
+  ProfileImage applied;
+  KeyMapBytes default_layout = BuiltInDefaultLayout();
+  size_t macro_capacity = 0;  // bytes; 0 until the keyboard's block was read
+
+  // Snapshots the working image into the applied one and sends the macro
+  // store and the key map of the current profile (or of all three). The
+  // caller holds the working lock.
+  ApplyOutcome ApplyToKeyboard(DeviceCommands& commands, bool all_profiles);
+
+  // The keyboard's three key maps and its macro store as an image; nothing
+  // when the active profile is not 0..3 or a read fails.
+  // Macros without stored names are named with the language's macro prefix.
+  std::optional<ProfileImage> ExportKeyboard(DeviceCommands& commands,
+                                             const LanguageTable* language = nullptr);
+
+  // Reads the keyboard's default layout; on success it replaces the one in
+  // use (position 146 forced to 05 03 03). The caller shows
+  // MAIN_DEFAULT_MATRIX_PROMPT on failure.
+  StatusCode ReadDefaultLayout(DeviceCommands& commands);
+
+ private:
+  ImageLocks& locks_;
+};
+
+}  // namespace velkor
