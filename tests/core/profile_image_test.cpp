@@ -91,7 +91,9 @@ ProfileImage Rich() {
   image.texts[512 + 0x02] = u"not packed: a single key has no text";
   for (int i = 0; i < kMaxMacros; ++i) {
     MacroRecord& m = image.macros.emplace_back();
-    m.SetName(u"M" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)));
+    std::u16string name = u"M";
+    name += static_cast<char16_t>(u'0' + i % 10);
+    m.SetName(name);
     m.id = static_cast<uint16_t>(i + 1);
     m.cycles = static_cast<uint8_t>(i + 1);
     m.action_count = 2;
