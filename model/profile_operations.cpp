@@ -1,0 +1,179 @@
+#include "model/profile_operations.h"
+
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+#include "app/startup_facts.h"
+
+namespace velkor {
+
+namespace fs = std::filesystem;
+
+namespace {
+// The separator the documents path itself uses (a host test's folder has '/').
+char16_t SeparatorOf(const std::u16string& path) {
+  return path.find(u'/') != std::u16string::npos && path.find(u'\\') == std::u16string::npos ? u'/' : u'\\';
+}
+}  // namespace
+
+ProfileFolder::ProfileFolder(std::u16string documents, std::function<void(const std::u16string&)> on_created)
+    : on_created_(std::move(on_created)) {
+  folder_ = std::move(documents);
+  const char16_t separator = SeparatorOf(folder_);
+  if (!folder_.empty() && folder_.back() != u'\\' && folder_.back() != u'/') folder_ += separator;
+  folder_ += u"QN582";
+}
+
+std::u16string ProfileFolder::ProfileFilePath() const {
+  return folder_ + SeparatorOf(folder_) + u"$Profile0";
+}
+
+bool ProfileFolder::Ensure() {
+  std::error_code ec;
+  const fs::path path(folder_);
+  if (fs::is_directory(path, ec)) return true;
+  if (!fs::create_directories(path, ec) && !fs::is_directory(path, ec)) return false;
+  if (on_created_) on_created_(folder_);
+  return true;
+}
+
+ProfileMenuModel BuildProfileMenu(int current_profile, const std::u16string& profile_file,
+                                  const LanguageTable* language) {
+  ProfileMenuModel menu;
+  const std::u16string default_name(language ? language->Text(LangKey::DEFAULT_PROFILE_NAME)
+                                             : LanguageBuiltIn(LangKey::DEFAULT_PROFILE_NAME));
+  menu.items.push_back({kDefaultProfileCommand, default_name, false});
+  menu.items.push_back({0, u"", false});
+  const std::u16string name = SplitPath(profile_file).name;
+  for (int i = 0; i < 3; ++i) menu.items.push_back({kDefaultProfileCommand + 1 + i, name, false});
+  const size_t checked = current_profile >= 0 && current_profile <= 2 ? static_cast<size_t>(current_profile) + 2 : 0;
+  menu.items[checked].checked = true;
+  menu.button_text = menu.items[checked].text;
+  menu.tooltip = std::u16string(language ? language->Text(LangKey::PROFILE_TIP) : LanguageBuiltIn(LangKey::PROFILE_TIP)) +
+                 menu.button_text;
+  return menu;
+}
+
+std::u16string ProfileOperations::Text(LangKey key) const {
+  return std::u16string(language_ ? language_->Text(key) : LanguageBuiltIn(key));
+}
+
+bool ProfileOperations::SaveToProfileFile() {
+  folder_.Ensure();
+  const std::u16string path = folder_.ProfileFilePath();
+  std::error_code ec;
+  if (!fs::exists(fs::path(path), ec)) return false;
+  std::lock_guard working(locks_.working());
+  return WriteImageFile(profiles_.working, path);
+}
+
+bool ProfileOperations::DownloadFromKeyboard(const std::u16string& path) {
+  std::optional<ProfileImage> image = profiles_.ExportKeyboard(commands_, language_);
+  if (!image) return false;
+  return WriteImageFile(*image, path);
+}
+
+void ProfileOperations::LoadProfileFileOrDefault() {
+  std::lock_guard working(locks_.working());
+  profiles_.working.Empty();
+  if (!LoadFile(folder_.ProfileFilePath(), profiles_.working)) profiles_.working = ProfileImage::Default();
+}
+
+void ProfileOperations::ReloadFromKeyboard(bool quiet) {
+  folder_.Ensure();
+  const int current = commands_.ActiveProfile();
+  const bool downloaded = current >= 0 && DownloadFromKeyboard(folder_.ProfileFilePath());
+  {
+    std::lock_guard working(locks_.working());
+    profiles_.working.Empty();
+    if (!downloaded || !LoadFile(folder_.ProfileFilePath(), profiles_.working)) {
+      profiles_.working = ProfileImage::Default();
+    }
+    ui_.ShowCurrentBank(commands_.cached_active_profile());
+  }
+  if (!quiet) ui_.SetApplyEnabled(false);
+}
+
+bool ProfileOperations::Apply() {
+  std::lock_guard working(locks_.working());
+  const bool saved = SaveToProfileFile();
+  const ApplyOutcome outcome = profiles_.ApplyToKeyboard(commands_, false);
+  if (outcome.macros_too_large) ui_.ShowMessage(Text(LangKey::EXTRA_MACRO_TOO_LONG));
+  if (outcome.names_dropped) ui_.ShowMessage(Text(LangKey::EXTRA_PROFILE_SPACE_TIGHT));
+  if (saved && outcome.success) ui_.SetApplyEnabled(false);
+  return saved && outcome.success;
+}
+
+bool ProfileOperations::Export(const std::u16string& path) {
+  std::lock_guard working(locks_.working());
+  return WriteImageFile(profiles_.working, path);
+}
+
+bool ProfileOperations::Import(const std::u16string& path) {
+  const FileCheck check = CheckFile(path);
+  if (check.result <= 0) {
+    if (check.wrong_format) {
+      std::u16string text = Text(LangKey::PROFILE_FORMAT_ERROR);
+      const size_t at = text.find(u"%s");
+      if (at != std::u16string::npos) text.replace(at, 2, path);
+      ui_.ShowMessage(text);
+    }
+    ui_.ShowMessage(Text(LangKey::MAIN_PROMPT_INPORT));
+    return false;
+  }
+  {
+    std::lock_guard working(locks_.working());
+    profiles_.working.Empty();
+    if (!LoadFile(path, profiles_.working)) {
+      // The file changed under us: nothing half-loaded is kept.
+      profiles_.working = ProfileImage::Default();
+      ui_.ShowMessage(Text(LangKey::MAIN_PROMPT_INPORT));
+      return false;
+    }
+    SaveToProfileFile();
+    const ApplyOutcome outcome = profiles_.ApplyToKeyboard(commands_, true);
+    if (outcome.macros_too_large) ui_.ShowMessage(Text(LangKey::EXTRA_MACRO_TOO_LONG));
+    if (outcome.names_dropped) ui_.ShowMessage(Text(LangKey::EXTRA_PROFILE_SPACE_TIGHT));
+    ui_.ShowCurrentBank(commands_.cached_active_profile());
+  }
+  ui_.SetApplyEnabled(false);
+  return true;
+}
+
+bool ProfileOperations::SwitchProfile(int n) {
+  if (n >= 3) n = 0;
+  if (ui_.CompositeDialogOpen()) {
+    ui_.ShowMessage(Text(LangKey::PROFILE_SEELCT_PROMPT2));
+    return false;
+  }
+  if (!ui_.ManagerHasUnappliedChanges() && !ui_.MainHasUnappliedChanges()) {
+    commands_.SetActiveProfile(n);
+    if (ui_.ManagerOpen() && n >= 0) ui_.ManagerCheckRow(n);
+  } else if (!asking_) {
+    asking_ = true;
+    const bool save = ui_.AskYesNo(Text(LangKey::PROFILE_SELECT_PROMPT));
+    asking_ = false;
+    if (save) {
+      ui_.RunMainApply();
+    } else {
+      ui_.SetApplyEnabled(false);
+      if (commands_.cached_active_profile() >= 0) LoadProfileFileOrDefault();
+    }
+    commands_.SetActiveProfile(n);
+  } else {
+    commands_.SetActiveProfile(n);
+  }
+  {
+    std::lock_guard working(locks_.working());
+    ui_.ShowCurrentBank(commands_.cached_active_profile());
+  }
+  ui_.RebuildProfileMenu();
+  return true;
+}
+
+ProfileMenuModel ProfileOperations::ProfileMenu() {
+  return BuildProfileMenu(commands_.cached_active_profile(), folder_.ProfileFilePath(), language_);
+}
+
+}  // namespace velkor
