@@ -74,6 +74,23 @@ TEST_F(ProfilesTest, ApplySendsTheStoreAndTheCurrentKeyMapBetweenOpenAndClose) {
   EXPECT_EQ(profiles_->applied.entries, profiles_->working.entries);
 }
 
+TEST_F(ProfilesTest, ALargerStoreGoesInPiecesOfFiftySix) {
+  for (char16_t name : {u'A', u'B', u'C'}) {
+    MacroRecord& m = profiles_->working.macros.emplace_back();
+    m.SetName(std::u16string(1, name));
+    m.id = static_cast<uint16_t>(name);
+    m.action_count = 20;
+  }
+  ASSERT_TRUE(Apply(false).success);
+  std::vector<unsigned> pieces;
+  for (const auto& r : LoggedRequests(*harness_)) {
+    if (r.name == "WriteMacroMemory") pieces.push_back(r.length());
+  }
+  // 16 + 2 x 3 + 3 x (4 + 20 x 4 + 2) = 280 bytes: five full pieces.
+  EXPECT_EQ(pieces, (std::vector<unsigned>{56, 56, 56, 56, 56}));
+  EXPECT_EQ(harness_->Control("dump macros").substr(0, 29), "0000: AA 55 18 01 03 00 01 00");
+}
+
 TEST_F(ProfilesTest, ApplyToAllProfilesSendsThreeKeyMaps) {
   EXPECT_TRUE(Apply(true).success);
   const auto sent = LoggedRequests(*harness_);
