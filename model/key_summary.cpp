@@ -10,7 +10,11 @@ std::u16string Text(const LanguageTable* language, LangKey key) {
   return std::u16string(language ? language->Text(key) : LanguageBuiltIn(key));
 }
 
-std::u16string GHead(int n) { return u"G" + DecimalText(n); }
+std::u16string GHead(int n) {
+  std::u16string head(1, u'G');
+  head += DecimalText(n);
+  return head;
+}
 
 std::u16string MacroNameIn(const ProfileImage& image, uint32_t id) {
   for (const MacroRecord& m : image.macros) {
