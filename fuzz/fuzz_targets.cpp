@@ -46,6 +46,9 @@ void FuzzKeyMap(const uint8_t* data, size_t size) {
   const KeyMapBytes again = EncodeKeyMap(bank, layout, [](uint32_t id) { return static_cast<int>(id % 100); });
   // Positions that belong to no key, and the tail, keep the layout's bytes.
   if (!std::equal(again.begin() + 480, again.end(), layout.begin() + 480)) __builtin_trap();
+  for (int p = 0; p < kKeyMapPositions; ++p) {
+    if (!KeyOfEntry(EntryAt(layout, p)) && !(EntryAt(again, p) == EntryAt(layout, p))) __builtin_trap();
+  }
 }
 
 }  // namespace velkor

@@ -25,6 +25,7 @@ std::u16string MacroNameIn(const ProfileImage& image, uint32_t id) {
 
 template <typename F>
 void ForEachVisibleSlot(int g_set, F f) {
+  g_set &= 1;  // the bank bit
   for (int n = 1; n <= kGKeyCount; ++n) {
     f(GKeyControl(n), KeyIndexOf(GKeySlot(n, g_set)), GHead(n));
   }

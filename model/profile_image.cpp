@@ -1,5 +1,10 @@
 #include "model/profile_image.h"
 
+#include "platform/text.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -95,11 +100,13 @@ void ProfileImage::SetBank(int bank, const Bank& b) {
 }
 
 uint32_t ProfileImage::TextTotal() const {
-  uint32_t total = 0;
+  uint64_t total = 0;
   for (const auto& t : texts) {
-    if (t) total += static_cast<uint32_t>((t->size() + 1) * 2);
+    if (t) total += (t->size() + 1) * 2;
   }
-  return total;
+  // More than a file can hold: the pool is as big as it can be and the
+  // texts that don't fit are left out of it.
+  return static_cast<uint32_t>(std::min<uint64_t>(total, 0xFFFFFFFFu - kImageTableSize - kMaxMacros * kMacroRecordSize));
 }
 
 void ProfileImage::Empty() {
@@ -160,12 +167,16 @@ std::vector<uint8_t> SerialiseImage(ProfileImage& image) {
   for (int e = 0; e < kImageEntries; ++e) {
     const auto& text = image.texts[static_cast<size_t>(e)];
     KeyAssignment& entry = image.entries[static_cast<size_t>(e)];
-    if (!text || !HasText(entry.kind)) continue;
-    const uint32_t length = static_cast<uint32_t>((text->size() + 1) * 2);
+    if (!HasText(entry.kind)) continue;
+    // An entry whose text is not in the pool points past it, so that it can
+    // never pick up another entry's text when the file is read.
+    entry.parameter = 0xFFFFFFFFu;
+    if (!text) continue;
+    const uint64_t length = (text->size() + 1) * 2;
     if (offset + length > pool_size) continue;  // never past the pool
     for (size_t c = 0; c < text->size(); ++c) Put16(&pool[offset + 2 * c], static_cast<uint16_t>((*text)[c]));
     entry.parameter = offset;
-    offset += length;
+    offset += static_cast<uint32_t>(length);
   }
   std::vector<uint8_t> out(kImageTableSize + count * kMacroRecordSize + pool_size, 0);
   std::copy(image.file_header.begin(), image.file_header.end(), out.begin());
@@ -179,8 +190,13 @@ std::vector<uint8_t> SerialiseImage(ProfileImage& image) {
 bool WriteImageFile(ProfileImage& image, const std::u16string& path) {
   const std::vector<uint8_t> bytes = SerialiseImage(image);
   const fs::path file(path);
+  // A name of its own beside the file, so that no file of the user's is
+  // taken for the temporary one.
+  static std::atomic<unsigned> counter{0};
   fs::path temp = file;
-  temp += u".tmp";
+  temp += u"." + DecimalText(static_cast<int>(counter++)) + u"-" +
+          DecimalText(static_cast<int>(std::chrono::steady_clock::now().time_since_epoch().count() & 0x7FFFFFFF)) +
+          u".tmp";
   std::error_code ec;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
@@ -222,6 +238,9 @@ FileCheck CheckFileBytes(const std::vector<uint8_t>& bytes) {
 FileCheck CheckFile(const std::u16string& path) {
   std::error_code ec;
   if (!fs::exists(fs::path(path), ec)) return {};
+  // Too short, or too long for its 32-bit total: not read at all.
+  const auto size = fs::file_size(fs::path(path), ec);
+  if (!ec && (size < kImageTableSize || size > 0xFFFFFFFFu)) return {};
   std::vector<uint8_t> bytes;
   bool opened = false;
   try {
@@ -246,33 +265,46 @@ bool LoadImageBytes(const std::vector<uint8_t>& bytes, ProfileImage& image) {
   image.macros.resize(count);
   for (size_t m = 0; m < count; ++m) GetMacro(&bytes[kImageTableSize + m * kMacroRecordSize], image.macros[m]);
   const uint8_t* pool = bytes.data() + pool_at;
-  for (size_t e = 0; e < kImageEntries; ++e) {
-    const KeyAssignment& entry = image.entries[e];
-    if (!HasText(entry.kind)) continue;
-    const size_t at = entry.parameter & ~1u;
-    std::u16string text;
-    bool terminated = false;
-    for (size_t p = at; p + 2 <= pool_size; p += 2) {
-      const char16_t c = static_cast<char16_t>(Get16(pool + p));
-      if (c == 0) {
-        terminated = true;
-        break;
-      }
-      text += c;
-    }
-    if (terminated) image.texts[e] = std::move(text);  // else: outside the pool, no text
+  const size_t units = pool_size / 2;
+  // Where the next terminator lies from each character of the pool, found in
+  // one pass, so no entry makes loading scan the pool again.
+  std::vector<uint32_t> next_end(units + 1, static_cast<uint32_t>(units));
+  for (size_t i = units; i-- > 0;) {
+    next_end[i] = Get16(pool + 2 * i) == 0 ? static_cast<uint32_t>(i) : next_end[i + 1];
   }
+  // The texts together never take more than the pool they came from: entries
+  // sharing one text can't make the image grow without end.
+  size_t loaded = 0;
+  for (size_t e = 0; e < kImageEntries; ++e) {
+    KeyAssignment& entry = image.entries[e];
+    if (!HasText(entry.kind)) continue;
+    const size_t at = (entry.parameter & ~1u) / 2;
+    if (at >= units || next_end[at] >= units) continue;  // outside the pool or not ended in it
+    const size_t length = next_end[at] - at;
+    const size_t bytes_needed = (length + 1) * 2;
+    if (loaded + bytes_needed > pool_size) continue;
+    std::u16string text(length, u'\0');
+    for (size_t c = 0; c < length; ++c) text[c] = static_cast<char16_t>(Get16(pool + 2 * (at + c)));
+    image.texts[e] = std::move(text);
+    loaded += bytes_needed;
+  }
+  for (MacroRecord& m : image.macros) m.action_count = std::min<uint16_t>(m.action_count, kMaxActions);
   return true;
 }
 
 bool LoadFile(const std::u16string& path, ProfileImage& image) {
   std::vector<uint8_t> bytes;
   bool opened = false;
-  if (!ReadWholeFile(path, bytes, opened)) {
+  try {
+    if (!ReadWholeFile(path, bytes, opened)) {
+      image.Empty();
+      return false;
+    }
+    return LoadImageBytes(bytes, image);
+  } catch (const std::bad_alloc&) {
     image.Empty();
     return false;
   }
-  return LoadImageBytes(bytes, image);
 }
 
 }  // namespace velkor

@@ -6,17 +6,14 @@ namespace velkor {
 
 ApplyOutcome Profiles::ApplyToKeyboard(DeviceCommands& commands, bool all_profiles) {
   ApplyOutcome outcome;
+  // The working lock first, always (the callers hold it already; it is
+  // re-entrant), then the applied lock.
+  std::lock_guard working_lock(locks_.working());
   std::lock_guard applied_lock(locks_.applied());
 
-  // 1. The applied image becomes what the working image holds now.
-  RebuildHeaders(working);
-  applied.file_header = working.file_header;
-  applied.table_header = working.table_header;
-  applied.entries = working.entries;
-  applied.macros = working.macros;
-
   // Which key maps go: with the active profile unknown, any guess could
-  // overwrite another profile's keys, so nothing goes.
+  // overwrite another profile's keys, so nothing goes and the applied image
+  // stays what the keyboard has.
   int first = 0;
   int last = 2;
   if (!all_profiles) {
@@ -27,6 +24,13 @@ ApplyOutcome Profiles::ApplyToKeyboard(DeviceCommands& commands, bool all_profil
     }
     first = last = current;
   }
+
+  // 1. The applied image becomes what the working image holds now.
+  RebuildHeaders(working);
+  applied.file_header = working.file_header;
+  applied.table_header = working.table_header;
+  applied.entries = working.entries;
+  applied.macros = working.macros;
 
   // 2. The macro store, with names when they fit.
   StorePlan plan = PlanStore(applied.macros, macro_capacity);
@@ -81,6 +85,10 @@ std::optional<ProfileImage> Profiles::ExportKeyboard(DeviceCommands& commands,
   image.macros = std::move(macros);
   RebuildHeaders(image);
   return image;
+}
+
+void Profiles::AdoptConfigBlock(const ConfigBlock& block) {
+  macro_capacity = static_cast<size_t>(block[kConfigMacroCapacity]) * 128;
 }
 
 StatusCode Profiles::ReadDefaultLayout(DeviceCommands& commands) {

@@ -47,6 +47,10 @@ class Profiles {
   // MAIN_DEFAULT_MATRIX_PROMPT on failure.
   StatusCode ReadDefaultLayout(DeviceCommands& commands);
 
+  // The macro capacity from a configuration block read at the keyboard's
+  // arrival: byte 11 in units of 128 bytes.
+  void AdoptConfigBlock(const ConfigBlock& block);
+
  private:
   ImageLocks& locks_;
 };

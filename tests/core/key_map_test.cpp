@@ -93,6 +93,9 @@ TEST(DecodeKeyMap, EntriesBecomeTheirKinds) {
   SetEntry(block, 49, {5, 5, 4});
   SetEntry(block, 57, {5, 7, 1});
   SetEntry(block, 65, {2, 2, 0xF0});    // a usage no key has
+  SetEntry(block, 73, {2, 1, 0x00});    // an empty modifier mask
+  SetEntry(block, 81, {2, 3, 0x04});    // another sub-type
+  SetEntry(block, 89, {4, 0x81, 0x00}); // a system control
   const Bank bank = DecodeKeyMap(block, BuiltInDefaultLayout());
   EXPECT_EQ(bank[0x1E], Kind(AssignmentKind::kMedia, 5));
   EXPECT_EQ(bank[0x30], Kind(AssignmentKind::kDisabled));
@@ -104,6 +107,9 @@ TEST(DecodeKeyMap, EntriesBecomeTheirKinds) {
   EXPECT_EQ(bank[0x06], Kind(AssignmentKind::kFunction, 4));
   EXPECT_EQ(bank[0x07], Kind(AssignmentKind::kDisabled));
   EXPECT_EQ(bank[0x08], Kind(AssignmentKind::kDisabled));
+  EXPECT_EQ(bank[0x09], Kind(AssignmentKind::kSingleKey, 0));
+  EXPECT_EQ(bank[0x0A], Kind(AssignmentKind::kDisabled));
+  EXPECT_EQ(bank[0x0B], Kind(AssignmentKind::kDisabled));
 }
 
 TEST(KeyOfEntry, FollowsTheEntryTypes) {

@@ -83,6 +83,26 @@ TEST(MacroStore, DecodingGivesIdsInStoreOrderAndNamesWhenThereAreNone) {
   EXPECT_EQ((*with)[1].Name(), u"Second");
 }
 
+TEST(MacroStore, ConsumerAndSystemActionsDecodeToTheirKeys) {
+  // One macro: Mute pressed (3, 0x00E2), Power released (4, 0x0081), an action of no kind.
+  const std::vector<uint8_t> store = Hex(
+      "AA 55 1E 00 01 00 00 00 00 00 00 00 00 00 00 00 12 00 03 00 01 00 "
+      "00 B0 E2 00 00 40 81 00 05 00 00 00", 34);
+  std::vector<uint8_t> exact(store.begin(), store.begin() + 34);
+  exact[2] = 34;
+  const auto list = DecodeStore(exact, nullptr);
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->size(), 1u);
+  const MacroRecord& m = (*list)[0];
+  ASSERT_EQ(m.action_count, 3);
+  EXPECT_EQ(m.actions[0].key, 0x120);
+  EXPECT_EQ(m.actions[0].direction, 0);
+  EXPECT_EQ(m.actions[1].key, 0x15E);
+  EXPECT_EQ(m.actions[1].direction, 1);
+  EXPECT_EQ(m.actions[2].key, 0);
+  EXPECT_EQ(m.actions[2].delay_ms, 50u);
+}
+
 TEST(MacroStore, DecodingNeverReadsPastTheBytes) {
   const MacroList list{Macro1()};
   const std::vector<uint8_t> good = EncodeStore(list, 42, true);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "model/profile_image.h"
 #include "tests/support/device_harness.h"
@@ -151,6 +152,49 @@ TEST(ProfileFile, TextsOutsideThePoolAreNoTexts) {
   file[file.size() - 2] = 'x';
   ASSERT_TRUE(LoadImageBytes(file, loaded));
   EXPECT_FALSE(loaded.texts[1].has_value());
+}
+
+TEST(ProfileFile, EntriesSharingOneTextCanNotBlowTheImageUp) {
+  // 2048 text blocks all pointing at one 4000-character text.
+  ProfileImage image = ProfileImage::Default();
+  for (int e = 0; e < kImageEntries; ++e) image.entries[static_cast<size_t>(e)] = {6, 0, 0, 0, 0};
+  image.texts[0] = std::u16string(4000, u'x');
+  Bytes file = SerialiseImage(image);
+  for (int e = 0; e < kImageEntries; ++e) {
+    for (int i = 0; i < 4; ++i) file[64 + 16 * static_cast<size_t>(e) + 4 + static_cast<size_t>(i)] = 0;
+  }
+  ASSERT_EQ(CheckFileBytes(file).result, 1);
+  ProfileImage loaded;
+  ASSERT_TRUE(LoadImageBytes(file, loaded));
+  EXPECT_EQ(loaded.texts[0], std::u16string(4000, u'x'));
+  EXPECT_FALSE(loaded.texts[1].has_value());  // the pool holds it once
+  EXPECT_EQ(loaded.TextTotal(), 8002u);
+}
+
+TEST(ProfileFile, AnEntryWithoutItsTextPointsPastThePool) {
+  ProfileImage image = ProfileImage::Default();
+  image.Entry(0, 1) = {6, 0, 0, 0, 0};
+  image.texts[1] = u"ab";
+  image.Entry(0, 2) = {3, 0, 0, 0, 0};  // a launch entry whose text was lost
+  const Bytes file = SerialiseImage(image);
+  EXPECT_EQ(Bytes(file.begin() + 64 + 32 + 4, file.begin() + 64 + 32 + 8), Hex("FF FF FF FF"));
+  ProfileImage loaded;
+  ASSERT_TRUE(LoadImageBytes(file, loaded));
+  EXPECT_FALSE(loaded.texts[2].has_value());
+  EXPECT_EQ(loaded.texts[1], std::u16string(u"ab"));
+}
+
+TEST(ProfileFile, AFailedWriteLeavesTheOldFile) {
+  TempDir dir;
+  ProfileImage image = ProfileImage::Default();
+  const std::u16string path = dir.File("p.kpx");
+  ASSERT_TRUE(WriteImageFile(image, path));
+  // The folder can't take the temporary file: a directory stands in its way
+  // only under its own name, so make the target itself a directory's child.
+  const std::u16string inside = (dir.path() / "p.kpx" / "x.kpx").u16string();
+  EXPECT_FALSE(WriteImageFile(image, inside));
+  EXPECT_EQ(CheckFile(path).result, 1);
+  EXPECT_EQ(std::filesystem::directory_iterator(dir.path())->path().filename(), "p.kpx");
 }
 
 TEST(ProfileFile, MissingAndUnreadableFiles) {

@@ -208,13 +208,13 @@ TEST(KeySummary, NamesTheKeyAndWhatItDoes) {
 TEST(KeySummary, RefreshAndClearWalkTheGButtonsThenThePanel) {
   ProfileImage image = ProfileImage::Default();
   image.Entry(1, 0x1E) = {2, 0, 0x030, 0, 0};
-  image.Entry(1, 266) = {5, 0x1302, 0, 0, 0};  // G2 of set 1
-  image.Entry(1, 257) = {1, 0x0302, 0, 0, 0};  // G2 of set 0
+  image.Entry(1, 266) = {2, 0x1302, 0x030, 0, 0};  // G2 of set 1 sends B
+  image.Entry(1, 257) = {2, 0x0302, 0x02E, 0, 0};  // G2 of set 0 sends C
   RecordingButtons view;
   RefreshKeyButtons(image, 1, 1, nullptr, view);
   ASSERT_EQ(view.shown.size(), 113u);
   EXPECT_EQ(view.shown[0].first, 1000);
-  EXPECT_EQ(view.shown[1].second.text, u"G2Keys, Set: ");
+  EXPECT_EQ(view.shown[1].second.text, u"G2Keys, Set: Key(B)");
   EXPECT_EQ(view.shown[8].first, 1143);
   EXPECT_EQ(view.shown[9].first, 1058);  // the panel's first key, "A"
   EXPECT_EQ(view.shown[9].second.text, u"AKeys, Set: Key(B)");
@@ -224,7 +224,7 @@ TEST(KeySummary, RefreshAndClearWalkTheGButtonsThenThePanel) {
   EXPECT_EQ(view.apply_enabled, 1);
   EXPECT_EQ(image.Entry(1, 0x1E), KeyAssignment{});
   EXPECT_EQ(image.Entry(1, 266), KeyAssignment{});
-  EXPECT_EQ(image.Entry(1, 257).kind, 1);  // the other set is not visible
+  EXPECT_EQ(image.Entry(1, 257).kind, 2);  // the other set is not visible
   EXPECT_EQ(view.shown[9].second.text, u"A");
   EXPECT_FALSE(view.shown[9].second.assigned);
 }

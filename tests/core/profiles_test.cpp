@@ -115,11 +115,13 @@ TEST_F(ProfilesTest, ApplySendsNothingWhenTheMacrosCanNotFit) {
 }
 
 TEST_F(ProfilesTest, ApplyGuessesNoProfileWhenTheKeyboardCanNotSay) {
+  profiles_->working.Entry(0, 1).kind = 1;
   harness_->Control("fault status-ff always 0x03");
   const ApplyOutcome outcome = Apply(false);
   EXPECT_FALSE(outcome.success);
   EXPECT_TRUE(outcome.profile_unknown);
   for (const auto& n : Names()) EXPECT_EQ(n, "ReadConfigBlock");
+  EXPECT_EQ(profiles_->applied.Entry(0, 1).kind, 0);  // still what the keyboard has
 }
 
 TEST_F(ProfilesTest, ApplyReportsTheLastKeyMapWrite) {
@@ -162,6 +164,22 @@ TEST_F(ProfilesTest, ExportRefusesAnUnknownProfileAndFailedReads) {
   for (const auto& n : Names()) EXPECT_EQ(n, "ReadConfigBlock");
   harness_->Control("fault noreply 3 0x07 after 10");  // block 1 never answers
   EXPECT_FALSE(profiles_->ExportKeyboard(*commands_));
+}
+
+TEST_F(ProfilesTest, TheMacroCapacityComesFromTheConfigurationBlock) {
+  ConfigBlock block{};
+  ASSERT_EQ(commands_->ReadConfigBlock(block.data()), kSuccess);
+  profiles_->AdoptConfigBlock(block);
+  EXPECT_EQ(profiles_->macro_capacity, 16384u);  // 0x80 x 128
+}
+
+TEST_F(ProfilesTest, ExportOfAKeyboardWithoutAStoreHasNoMacros) {
+  harness_->Control("reset");
+  const uint8_t junk[16] = {0x12, 0x34};
+  ASSERT_EQ(commands_->WriteMacroMemory(junk, 16), kSuccess);
+  const std::optional<ProfileImage> image = profiles_->ExportKeyboard(*commands_);
+  ASSERT_TRUE(image);
+  EXPECT_TRUE(image->macros.empty());
 }
 
 TEST_F(ProfilesTest, TheKeyboardsLayoutReplacesTheBuiltInOne) {
