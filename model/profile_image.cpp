@@ -193,10 +193,13 @@ bool WriteImageFile(ProfileImage& image, const std::u16string& path) {
   // A name of its own beside the file, so that no file of the user's is
   // taken for the temporary one.
   static std::atomic<unsigned> counter{0};
+  std::u16string suffix(1, u'.');
+  suffix += DecimalText(static_cast<int>(counter++));
+  suffix += u'-';
+  suffix += DecimalText(static_cast<int>(std::chrono::steady_clock::now().time_since_epoch().count() & 0x7FFFFFFF));
+  suffix += u".tmp";
   fs::path temp = file;
-  temp += u"." + DecimalText(static_cast<int>(counter++)) + u"-" +
-          DecimalText(static_cast<int>(std::chrono::steady_clock::now().time_since_epoch().count() & 0x7FFFFFFF)) +
-          u".tmp";
+  temp += suffix;
   std::error_code ec;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
