@@ -1,5 +1,7 @@
 #include "model/profile_image.h"
 
+#include "platform/atomic_file.h"
+#include "platform/bytes.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -17,18 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Put16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 bool HasText(uint16_t kind) {
   return kind == static_cast<uint16_t>(AssignmentKind::kLaunch) ||
@@ -189,35 +179,7 @@ std::vector<uint8_t> SerialiseImage(ProfileImage& image) {
 
 bool WriteImageFile(ProfileImage& image, const std::u16string& path) {
   const std::vector<uint8_t> bytes = SerialiseImage(image);
-  const fs::path file(path);
-  // A name of its own beside the file, so that no file of the user's is
-  // taken for the temporary one.
-  static std::atomic<unsigned> counter{0};
-  std::u16string suffix(1, u'.');
-  suffix += DecimalText(static_cast<int>(counter++));
-  suffix += u'-';
-  suffix += DecimalText(static_cast<int>(std::chrono::steady_clock::now().time_since_epoch().count() & 0x7FFFFFFF));
-  suffix += u".tmp";
-  fs::path temp = file;
-  temp += suffix;
-  std::error_code ec;
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temp, ec);
-      return false;
-    }
-  }
-  fs::rename(temp, file, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
+  return WriteFileAtomically(path, bytes.data(), bytes.size());
 }
 
 FileCheck CheckFileBytes(const std::vector<uint8_t>& bytes) {

@@ -8,6 +8,7 @@
 #include "device/commands.h"
 #include "emulator/control.h"
 #include "ostrel/service_library.h"
+#include "platform/atomic_file.h"
 #include "platform/text.h"
 
 namespace velkor {
@@ -33,23 +34,8 @@ bool SaveEmulatorState(const KeyboardEmulator& emulator, const std::string& path
   const fs::path file = PathOf(path);
   std::error_code ec;
   if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
-  fs::path temp = file;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    const std::vector<uint8_t> bytes = emulator.SaveState();
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temp, ec);
-      return false;
-    }
-  }
-  fs::rename(temp, file, ec);
-  if (ec) fs::remove(temp, ec);
-  return !ec;
+  const std::vector<uint8_t> bytes = emulator.SaveState();
+  return WriteFileAtomically(file.u16string(), bytes.data(), bytes.size());
 }
 
 EmulatorBackend::EmulatorBackend(EmulatorOptions options) : options_(std::move(options)) {}

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "platform/atomic_file.h"
 #include "platform/text.h"
 
 namespace velkor {
@@ -238,26 +239,8 @@ bool PortableIniStore::WriteString(const std::u16string& path, std::u16string_vi
 
   // Written beside the old file and then moved over it, so a failure midway
   // leaves the old file whole.
-  fs::path temp = file;
-  temp += u".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    const std::string data = doc.Serialise();
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temp, ec);
-      return false;
-    }
-  }
-  fs::rename(temp, file, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
+  const std::string data = doc.Serialise();
+  return WriteFileAtomically(path, data.data(), data.size());
 }
 
 }  // namespace velkor
