@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/startup_facts.h"
+#include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
 
 namespace velkor::testing {
@@ -32,6 +33,12 @@ HWND MakeWindow(bool marked) {
                            GetModuleHandleW(nullptr), nullptr);
   if (marked) SetWindowLongPtrW(w, GWLP_USERDATA, kMainWindowMarker);
   return w;
+}
+
+TEST(KnownFolders, TheDocumentsFolderIsAPathOfTheUser) {
+  const std::u16string documents = DocumentsFolder();
+  ASSERT_FALSE(documents.empty());
+  EXPECT_EQ(documents[1], u':');  // a drive path
 }
 
 TEST(FindProgramProcess, FindsThisProcessUnlessToldToSkipIt) {
