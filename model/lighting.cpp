@@ -314,12 +314,32 @@ bool CopyFileBytes(const std::u16string& from, const std::u16string& to) {
   return bytes && WriteAllBytes(to, *bytes);
 }
 
+LightingFiles LightingFilesFor(const std::u16string& documents, const std::u16string& skin_colour_prefix) {
+  LightingFiles files;
+  files.user_folder = documents;
+  if (!files.user_folder.empty() && files.user_folder.back() != u'\\' && files.user_folder.back() != u'/') {
+    files.user_folder += u'\\';
+  }
+  files.user_folder += u"QN582";
+  files.template_file = skin_colour_prefix + u"3.userd";
+  return files;
+}
+
 void SeedUserModeFiles(IniStore& ini, const LightingFiles& files) {
   const std::u16string settings = files.SettingsPath();
   if (ParseLeadingInt(ini.ReadString(settings, kSettingsSection, u"usermodeCheck", u"0")) == 1)
     return;
-  const std::string bytes = ReadAllBytes(files.template_file).value_or(std::string());
-  for (int n = 0; n < kSeedFiles; ++n) WriteAllBytes(files.UserModeFilePath(n), bytes);
+  const std::optional<std::string> bytes = ReadAllBytes(files.template_file);
+  for (int n = 0; n < kSeedFiles; ++n) {
+    const std::u16string target = files.UserModeFilePath(n);
+    if (bytes) {
+      WriteAllBytes(target, *bytes);
+    } else if (!ReadAllBytes(target)) {
+      // No template: a missing file is made empty (it reads as defaults),
+      // but a user's existing file is never wiped.
+      WriteAllBytes(target, std::string());
+    }
+  }
   ini.WriteString(settings, kSettingsSection, u"usermodeCheck", u"1");
 }
 

@@ -229,6 +229,10 @@ struct LightingFiles {
   std::u16string SettingsPath() const;
 };
 
+// The lighting files of a user: the per-user folder in the documents folder
+// and the template beside the program ("...\\Skins\\UserDengColor_" + "3.userd").
+LightingFiles LightingFilesFor(const std::u16string& documents, const std::u16string& skin_colour_prefix);
+
 struct UserModeKey {
   Colour colour = kRed;
   bool follows_base = true;

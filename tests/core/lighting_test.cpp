@@ -282,6 +282,21 @@ TEST(LightingFilesTest, SeedingCopiesTheTemplateOnceAndMarksIt) {
   EXPECT_EQ(dir.ReadBytes("UserDengColor_1.userd"), bytes);
 }
 
+TEST(LightingFilesTest, AMissingTemplateNeverWipesAUsersFile) {
+  TempDir dir;
+  PortableIniStore ini;
+  const LightingFiles files{dir.path().u16string(), dir.File("no-such-template.userd")};
+  const std::string mine = "[MODENAME]\r\n0=Mine\r\n";
+  dir.WriteBytes("UserDengColor_1.userd", mine);
+  SeedUserModeFiles(ini, files);
+  EXPECT_EQ(dir.ReadBytes("UserDengColor_1.userd"), mine);
+  EXPECT_EQ(dir.ReadBytes("UserDengColor_2.userd"), "");
+  EXPECT_EQ(ini.ReadString(files.SettingsPath(), u"KEYCOLOR", u"usermodeCheck", u"0"), u"1");
+  const LightingFiles made = LightingFilesFor(u"C:\\Users\\me\\Documents", u"D:\\Kb\\\\Skins\\UserDengColor_");
+  EXPECT_EQ(made.user_folder, u"C:\\Users\\me\\Documents\\QN582");
+  EXPECT_EQ(made.template_file, u"D:\\Kb\\\\Skins\\UserDengColor_3.userd");
+}
+
 TEST(LightingFilesTest, AMissingTemplateLeavesEmptyFilesThatReadAsDefaults) {
   TempDir dir;
   PortableIniStore ini;
@@ -371,6 +386,7 @@ TEST_F(LightingTest, LoadWithUserModesSendsTheModesColoursInsideTheLoad) {
   EXPECT_FALSE(ops_->follows_base().Get(kFnControl, 0));
   EXPECT_TRUE(ops_->follows_base().Get(kControlB, 0));  // missing entry: red, following
   EXPECT_EQ(ops_->colours().At(0, 125), 0u);            // the G keys' entry is not loaded
+  EXPECT_FALSE(ops_->follows_base().Get(GKeyControl(1), 0));
 
   const std::vector<std::string> log = Log();
   ASSERT_EQ(log.size(), 17u);

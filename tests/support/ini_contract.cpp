@@ -81,6 +81,15 @@ TEST_P(IniContract, WriteThenReadBack) {
   EXPECT_EQ(sections, 2u);
 }
 
+TEST_P(IniContract, AQuotedValueKeepsItsBlanksThroughAWrite) {
+  TempDir dir;
+  const auto path = dir.File("q.ini");
+  ASSERT_TRUE(store->WriteString(path, u"MODENAME", u"3", u"\"  two blanks first \""));
+  ASSERT_TRUE(store->WriteString(path, u"MODENAME", u"4", u"\"\"quoted\"\""));
+  EXPECT_EQ(store->ReadString(path, u"MODENAME", u"3", u" "), u"  two blanks first ");
+  EXPECT_EQ(store->ReadString(path, u"MODENAME", u"4", u" "), u"\"quoted\"");
+}
+
 TEST_P(IniContract, WriteIntoAMissingFolderFails) {
   TempDir dir;
   const auto path = (dir.path() / "no-such-folder" / "a.ini").u16string();

@@ -1,5 +1,6 @@
 // kbemu against the emulator of a running program (this test, through
-// Ostrel.dll): what it shows of a key-map block write.
+// Ostrel.dll): what it shows of a key-map block write and of two lighting
+// changes.
 #include <gtest/gtest.h>
 
 #include <sstream>
