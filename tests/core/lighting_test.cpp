@@ -78,7 +78,8 @@ std::vector<std::string> Written(const std::vector<LoggedRequest>& requests) {
     for (size_t i = 3; i < end; ++i) {
       char b[4];
       std::snprintf(b, sizeof(b), "%02X", r.bytes[i]);
-      text += (i > 3 ? " " : "") + std::string(b);
+      if (i > 3) text += ' ';
+      text += b;
     }
     out.push_back(text);
   }
