@@ -4,7 +4,14 @@ namespace velkor {
 
 namespace {
 constexpr wchar_t kDialogProperty[] = L"VelkorDialogObject";
+
+// Messages whose answer a dialog procedure returns itself rather than
+// through DWLP_MSGRESULT.
+bool AnswersDirectly(UINT message) {
+  return (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) || message == WM_COMPAREITEM ||
+         message == WM_VKEYTOITEM || message == WM_CHARTOITEM || message == WM_QUERYDRAGICON;
 }
+}  // namespace
 
 CDialog::~CDialog() {
   if (hwnd_) DestroyWindow(hwnd_);
@@ -36,6 +43,16 @@ INT_PTR CDialog::DoModal(HWND parent) {
   return modal_result_;
 }
 
+bool CDialog::Create(HWND parent) {
+  if (hwnd_) return false;
+  return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id_), parent, Thunk,
+                            reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void CDialog::Destroy() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
 void CDialog::EndModal(INT_PTR result) {
   modal_result_ = result;
   modal_running_ = false;
@@ -63,6 +80,7 @@ INT_PTR CALLBACK CDialog::Thunk(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
     }
     INT_PTR result = 0;
     if (self->OnMessage(message, wparam, lparam, result)) {
+      if (AnswersDirectly(message)) return result;
       SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
       return TRUE;
     }

@@ -20,6 +20,10 @@ class CDialog {
 
   INT_PTR DoModal(HWND parent = nullptr);
   void EndModal(INT_PTR result);
+  // Makes the window without a loop of its own (it stays hidden unless the
+  // template says otherwise); false when the template cannot be made.
+  bool Create(HWND parent = nullptr);
+  void Destroy();
 
   HWND hwnd() const { return hwnd_; }
   UINT template_id() const { return template_id_; }

@@ -1,0 +1,96 @@
+#include "ui/win32/skinned_controls.h"
+
+#include "platform/win32/wide.h"
+#include "ui/win32/png_button.h"
+#include "ui/win32/skin_images.h"
+
+namespace velkor {
+
+namespace {
+
+constexpr COLORREF kCaptionWhite = RGB(255, 255, 255);
+constexpr COLORREF kCaptionGrey = RGB(0xE4, 0xE4, 0xE4);
+
+void ApplyCaptionStyle(CPngButton& button, CaptionStyle style) {
+  switch (style) {
+    case CaptionStyle::kNone:
+      return;
+    case CaptionStyle::kButton:
+      button.SetTextStyle(true, 9, L"Tahoma", kCaptionWhite, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+      return;
+    case CaptionStyle::kSmallButton:
+      button.SetTextStyle(true, 8, L"Tahoma", kCaptionWhite, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+      return;
+    case CaptionStyle::kCurrentProfile:
+      button.SetTextStyle(true, 10, L"Arial", kCaptionGrey, DT_SINGLELINE | DT_BOTTOM);
+      button.SetRotation(268, true);
+      return;
+    case CaptionStyle::kVersion:
+      button.SetTextStyle(true, 8, L"Verdana", kCaptionGrey, DT_SINGLELINE | DT_VCENTER);
+      return;
+  }
+}
+
+}  // namespace
+
+SkinnedControls::~SkinnedControls() = default;
+
+CPngButton* SkinnedControls::Button(int control_id) const {
+  auto found = buttons_.find(control_id);
+  return found == buttons_.end() ? nullptr : found->second.get();
+}
+
+void SkinnedControls::Apply(CBaseDialog& dialog, const TextSource& texts) {
+  const SIZE client = dialog.ClientSize();
+  sheets_.clear();
+  for (std::u16string_view name : plan_.sheet_files) {
+    const StateSheet* sheet =
+        SheetCache::Instance().Get(plan_.ini_name, dialog.skin().FileInFolder(name), client.cx, client.cy);
+    if (!sheet) EndProgramForMissingSkin();
+    sheets_.push_back(sheet);
+  }
+  ApplyBindings(dialog, plan_.bindings, texts);
+}
+
+void SkinnedControls::ApplyBindings(CBaseDialog& dialog, std::span<const SkinBinding> bindings,
+                                    const TextSource& texts) {
+  for (const SkinBinding& binding : bindings) {
+    switch (binding.kind) {
+      case BindingKind::kPlain:
+        dialog.SkinPlainControl(binding.control, binding.key);
+        continue;
+      case BindingKind::kPositionOnly:
+        dialog.SkinPositionOnly(binding.control, binding.key);
+        continue;
+      case BindingKind::kImageButton:
+      case BindingKind::kArrow:
+        break;
+    }
+    std::unique_ptr<CPngButton>& button = buttons_[binding.control];
+    if (!button) {
+      button = std::make_unique<CPngButton>();
+      if (!button->Attach(dialog.hwnd(), binding.control)) {
+        buttons_.erase(binding.control);
+        continue;
+      }
+    }
+    SheetSet sheets{};
+    for (size_t i = 0; i < sheets.size(); ++i) sheets[i] = Sheet(binding.sheets[i]);
+    if (binding.kind == BindingKind::kArrow) {
+      const ArrowSide side = binding.control == 1132 ? ArrowSide::kLeft : ArrowSide::kRight;
+      const int frame = arrow_frames_[binding.control].Next(0);
+      dialog.SkinArrow(*button, binding.key, ArrowSourceKey(side, false, frame), sheets[0]);
+    } else {
+      dialog.SkinImageButton(*button, binding.key, sheets);
+    }
+    ApplyCaptionStyle(*button, binding.caption_style);
+    if (!binding.caption_key.empty() && texts) {
+      SetWindowTextW(button->hwnd(), W(texts(binding.caption_key)));
+    }
+    if (!binding.tooltip_key.empty() && texts) button->SetTooltip(ToWide(texts(binding.tooltip_key)), true);
+    if (binding.tooltip_is_link) button->SetTooltip(ToWide(dialog.skin().Link()), true);
+    if (binding.starts_disabled) EnableWindow(button->hwnd(), FALSE);
+  }
+}
+
+}  // namespace velkor
