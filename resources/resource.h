@@ -1,14 +1,312 @@
-// Resource ids of the program's dialogs, menus, icons and strings.
+// Resource ids of the program: dialog templates, menus and their commands,
+// icons, strings, and the control ids of every dialog template, one group
+// per window. Only #define lines and comments, so that both windres and the
+// C++ code can include it. OK and Cancel are IDOK (1) and IDCANCEL (2) of
+// <windows.h> in every window that has them.
 #pragma once
 
-#define IDD_ABOUT 100
-#define IDS_ABOUT_ITEM 101
-#define IDD_MAIN 102
-#define IDI_NO_KEYBOARD 128
-#define IDD_PROFILE_MANAGER 131
-#define IDD_KEY_EDITOR 134
-#define IDM_TRAY 140
-#define IDI_KEYBOARD 141
-#define IDI_ACTIVITY 142
-#define IDM_BUTTON 144
-#define IDD_UPDATE 149
+// Dialog templates
+#define IDD_ABOUT 100            // about box, texts from the language file
+#define IDD_MAIN 102             // main window (skinned)
+#define IDD_PROFILE_MANAGER 131  // profile manager (skinned)
+#define IDD_KEY_EDITOR 134       // key editor with its macro page (skinned)
+#define IDD_UPDATE 149           // firmware update dialog (skinned)
+
+// Menus; the program pops up the first submenu of each
+#define IDM_TRAY 140    // notification-area icon menu: open, about, exit
+#define IDM_BUTTON 144  // main window's menu button: restore, backup, separator (relabelled to about)
+
+// Icons
+#define IDI_NO_KEYBOARD 128  // window icon; tray icon while no keyboard is attached
+#define IDI_KEYBOARD 141     // tray icon while a keyboard is attached
+#define IDI_ACTIVITY 142     // tray icon during keyboard activity
+
+// Strings
+#define IDS_ABOUT_ITEM 101  // "&About..." item of the system menu
+
+// System menu command of that item
+#define IDM_ABOUTBOX 0x0010
+
+// Menu and window commands (WM_COMMAND ids of the main window)
+#define ID_OPEN_WINDOW 32771        // tray "open": shows the main window
+#define ID_ABOUT 32773              // tray and button menu "about"
+#define ID_EXIT 32774               // tray "exit": ends the program
+#define ID_IMPORT_PROFILE 32776     // button menu "restore": imports a profile file
+#define ID_EXPORT_PROFILE 32777     // button menu "backup": exports a profile file
+#define ID_CLOSE_PROGRAM 32779      // ends the program; no menu item, sent by other processes
+#define ID_FIRMWARE_UPDATE 32780    // opens the firmware update dialog; no menu item
+#define ID_LANGUAGE_ENGLISH 32784   // switches to language 0; no menu item
+#define ID_LANGUAGE_CHINESE 32785   // switches to language 1; no menu item
+
+// About box (IDD_ABOUT); IDOK closes it
+#define IDC_ABOUT_COPYRIGHT 1205  // second text line (GUANYU_BANQUAN)
+#define IDC_ABOUT_TEXT 1206       // first text line (GUANYU_JIESHAO)
+
+// Main window (IDD_MAIN): frame, profile and keyboard-picture controls; skin keys of Main.ini in parentheses
+#define IDC_MAIN_G1                        1000  // macro key G1 (FUNC_G1)
+#define IDC_MAIN_G2                        1001  // macro key G2 (FUNC_G2)
+#define IDC_MAIN_G3                        1002  // macro key G3 (FUNC_G3)
+#define IDC_MAIN_G4                        1003  // macro key G4 (FUNC_G4)
+#define IDC_MAIN_G5                        1004  // macro key G5 (FUNC_G5)
+#define IDC_MAIN_PROFILES                  1005  // current-profile button: opens the profile manager (FUNC_PROFILES)
+#define IDC_MAIN_APPLY                     1006  // sends the pending edits to the keyboard; enabled while edits are pending (CONTROL2_APPLY)
+#define IDC_MAIN_MACRO                     1007  // opens the key editor on its macro page for G9 (FUNC_MACRO)
+#define IDC_MAIN_DEVICE_COMMAND            1008  // hidden: sends device command 0x0D
+#define IDC_MAIN_PROFILE_MENU              1009  // hidden: pops up the profile menu; also the tray icon click command
+#define IDC_MAIN_D1                        1016  // key D1 of the flipped layout: a plain button kept at this position
+#define IDC_MAIN_D2                        1017  // key D2 of the flipped layout: a plain button kept at this position
+#define IDC_MAIN_D3                        1018  // key D3 of the flipped layout: a plain button kept at this position
+#define IDC_MAIN_D4                        1019  // key D4 of the flipped layout: a plain button kept at this position
+#define IDC_MAIN_D5                        1020  // key D5 of the flipped layout: a plain button kept at this position
+#define IDC_MAIN_D6                        1021  // key D6 of the flipped layout: a plain button kept at this position
+#define IDC_MAIN_LINK                      1121  // opens the web address of the skin (TARVO_LINK)
+#define IDC_MAIN_HELP                      1122  // opens the help page (CONTROL_HELP)
+#define IDC_MAIN_MINIMIZE                  1123  // minimises the window (CONTROL_MINIMIZE)
+#define IDC_MAIN_CLOSE                     1124  // ends the program (CONTROL_CLOSE)
+#define IDC_MAIN_LOCK_CAPS                 1125  // Caps lock indicator (LOCK_CAPS)
+#define IDC_MAIN_LOCK_NUM                  1126  // Num lock indicator (LOCK_NUM)
+#define IDC_MAIN_LOCK_SCROLL               1127  // Scroll lock indicator (LOCK_SCROLL)
+#define IDC_MAIN_LOCK_AB                   1128  // G-key bank indicator (LOCK_AB)
+#define IDC_MAIN_FLIP_INDICATOR            1129  // flip indicator (FLIP_0)
+#define IDC_MAIN_FLIP1                     1130  // flip button (FLIP_1)
+#define IDC_MAIN_FLIP2                     1131  // flip button (FLIP_2)
+#define IDC_MAIN_LEFT_ARROW                1132  // arrow picture beside flip button 1130 (LEFT_ARROW)
+#define IDC_MAIN_RIGHT_ARROW               1133  // arrow picture beside flip button 1131 (RIGHT_ARROW)
+#define IDC_MAIN_VERSION                   1134  // version label (TARVO_VER)
+#define IDC_MAIN_PROFILE1                  1135  // hardware profile 0 (FUNC_PROFILE1)
+#define IDC_MAIN_PROFILE2                  1136  // hardware profile 1 (FUNC_PROFILE2)
+#define IDC_MAIN_PROFILE3                  1137  // hardware profile 2 (FUNC_PROFILE3)
+#define IDC_MAIN_DEFAULT                   1138  // restores the default settings (FUNC_DEFAULT)
+#define IDC_MAIN_MENU                      1139  // button menu: import, export, about (CONTROL_MENU)
+#define IDC_MAIN_G6                        1140  // macro key G6 (FUNC_G6)
+#define IDC_MAIN_G7                        1141  // macro key G7 (FUNC_G7)
+#define IDC_MAIN_G8                        1142  // macro key G8 (FUNC_G8)
+#define IDC_MAIN_G9                        1143  // macro key G9 (FUNC_G9)
+#define IDC_MAIN_SWITCH                    1144  // switch button, laid out but never shown (FUNC_SWITCH)
+#define IDC_MAIN_REPORT1                   1147  // report-rate index 0 (FUNC_REPORT1)
+#define IDC_MAIN_REPORT2                   1168  // report-rate index 1 (FUNC_REPORT2)
+#define IDC_MAIN_REPORT3                   1169  // report-rate index 2 (FUNC_REPORT3)
+#define IDC_MAIN_REPORT4                   1170  // report-rate index 3 (FUNC_REPORT4)
+#define IDC_MAIN_FN                        1174  // Fn key, lighting only (KEY_FN)
+#define IDC_MAIN_BUSY                      1177  // busy animation while settings are applied (CONTROL_JDTStatic)
+#define IDC_MAIN_USB_LABEL                 1204  // report-rate label, text "Usb" of the skin labels (CONTROL_UsbStatic)
+
+// Main window (IDD_MAIN): the 104 key buttons of the keyboard picture (KEY_%03X of the key index)
+#define IDC_MAIN_KEY_F1                    1010  // key F1 (KEY_03B)
+#define IDC_MAIN_KEY_F2                    1011  // key F2 (KEY_03C)
+#define IDC_MAIN_KEY_F3                    1012  // key F3 (KEY_03D)
+#define IDC_MAIN_KEY_F4                    1013  // key F4 (KEY_03E)
+#define IDC_MAIN_KEY_F5                    1014  // key F5 (KEY_03F)
+#define IDC_MAIN_KEY_F6                    1015  // key F6 (KEY_040)
+#define IDC_MAIN_KEY_ESC                   1022  // key Esc (KEY_001)
+#define IDC_MAIN_KEY_F7                    1023  // key F7 (KEY_041)
+#define IDC_MAIN_KEY_F8                    1024  // key F8 (KEY_042)
+#define IDC_MAIN_KEY_F9                    1025  // key F9 (KEY_043)
+#define IDC_MAIN_KEY_F10                   1026  // key F10 (KEY_044)
+#define IDC_MAIN_KEY_F11                   1027  // key F11 (KEY_057)
+#define IDC_MAIN_KEY_F12                   1028  // key F12 (KEY_058)
+#define IDC_MAIN_KEY_GRAVE                 1029  // key ` (KEY_029)
+#define IDC_MAIN_KEY_1                     1030  // key 1 (KEY_002)
+#define IDC_MAIN_KEY_2                     1031  // key 2 (KEY_003)
+#define IDC_MAIN_KEY_3                     1032  // key 3 (KEY_004)
+#define IDC_MAIN_KEY_4                     1033  // key 4 (KEY_005)
+#define IDC_MAIN_KEY_5                     1034  // key 5 (KEY_006)
+#define IDC_MAIN_KEY_6                     1035  // key 6 (KEY_007)
+#define IDC_MAIN_KEY_7                     1036  // key 7 (KEY_008)
+#define IDC_MAIN_KEY_8                     1037  // key 8 (KEY_009)
+#define IDC_MAIN_KEY_9                     1038  // key 9 (KEY_00A)
+#define IDC_MAIN_KEY_0                     1039  // key 0 (KEY_00B)
+#define IDC_MAIN_KEY_MINUS                 1040  // key - (KEY_00C)
+#define IDC_MAIN_KEY_EQUALS                1041  // key = (KEY_00D)
+#define IDC_MAIN_KEY_BACKSLASH             1042  // key \ (KEY_02B)
+#define IDC_MAIN_KEY_BACKSPACE             1043  // key Backspace (KEY_00E)
+#define IDC_MAIN_KEY_Q                     1044  // key Q (KEY_010)
+#define IDC_MAIN_KEY_W                     1045  // key W (KEY_011)
+#define IDC_MAIN_KEY_E                     1046  // key E (KEY_012)
+#define IDC_MAIN_KEY_R                     1047  // key R (KEY_013)
+#define IDC_MAIN_KEY_T                     1048  // key T (KEY_014)
+#define IDC_MAIN_KEY_Y                     1049  // key Y (KEY_015)
+#define IDC_MAIN_KEY_U                     1050  // key U (KEY_016)
+#define IDC_MAIN_KEY_I                     1051  // key I (KEY_017)
+#define IDC_MAIN_KEY_O                     1052  // key O (KEY_018)
+#define IDC_MAIN_KEY_P                     1053  // key P (KEY_019)
+#define IDC_MAIN_KEY_LBRACKET              1054  // key [ (KEY_01A)
+#define IDC_MAIN_KEY_RBRACKET              1055  // key ] (KEY_01B)
+#define IDC_MAIN_KEY_TAB                   1056  // key Tab (KEY_00F)
+#define IDC_MAIN_KEY_A                     1058  // key A (KEY_01E)
+#define IDC_MAIN_KEY_S                     1059  // key S (KEY_01F)
+#define IDC_MAIN_KEY_D                     1060  // key D (KEY_020)
+#define IDC_MAIN_KEY_F                     1061  // key F (KEY_021)
+#define IDC_MAIN_KEY_G                     1062  // key G (KEY_022)
+#define IDC_MAIN_KEY_H                     1063  // key H (KEY_023)
+#define IDC_MAIN_KEY_J                     1064  // key J (KEY_024)
+#define IDC_MAIN_KEY_K                     1065  // key K (KEY_025)
+#define IDC_MAIN_KEY_L                     1066  // key L (KEY_026)
+#define IDC_MAIN_KEY_SEMICOLON             1067  // key ; (KEY_027)
+#define IDC_MAIN_KEY_QUOTE                 1068  // key ' (KEY_028)
+#define IDC_MAIN_KEY_CAPS_LOCK             1069  // key Caps Lock (KEY_03A)
+#define IDC_MAIN_KEY_ENTER                 1070  // key Enter (KEY_01C)
+#define IDC_MAIN_KEY_Z                     1071  // key Z (KEY_02C)
+#define IDC_MAIN_KEY_X                     1072  // key X (KEY_02D)
+#define IDC_MAIN_KEY_C                     1073  // key C (KEY_02E)
+#define IDC_MAIN_KEY_V                     1074  // key V (KEY_02F)
+#define IDC_MAIN_KEY_B                     1075  // key B (KEY_030)
+#define IDC_MAIN_KEY_N                     1076  // key N (KEY_031)
+#define IDC_MAIN_KEY_M                     1077  // key M (KEY_032)
+#define IDC_MAIN_KEY_COMMA                 1078  // key , (KEY_033)
+#define IDC_MAIN_KEY_PERIOD                1079  // key . (KEY_034)
+#define IDC_MAIN_KEY_SLASH                 1080  // key / (KEY_035)
+#define IDC_MAIN_KEY_RIGHT_SHIFT           1081  // key Right Shift (KEY_036)
+#define IDC_MAIN_KEY_SHIFT                 1082  // key Shift (KEY_02A)
+#define IDC_MAIN_KEY_CTRL                  1083  // key Ctrl (KEY_01D)
+#define IDC_MAIN_KEY_WIN                   1084  // key Win (KEY_0DB)
+#define IDC_MAIN_KEY_ALT                   1085  // key Alt (KEY_038)
+#define IDC_MAIN_KEY_RIGHT_ALT             1086  // key Right Alt (KEY_0B8)
+#define IDC_MAIN_KEY_RIGHT_WIN             1087  // key Right Win (KEY_0DC)
+#define IDC_MAIN_KEY_APP                   1088  // key App (KEY_0DD)
+#define IDC_MAIN_KEY_RIGHT_CTRL            1089  // key Right Ctrl (KEY_09D)
+#define IDC_MAIN_KEY_SPACE                 1090  // key Space (KEY_039)
+#define IDC_MAIN_KEY_PRINT_SCREEN          1091  // key Print Screen (KEY_0B7)
+#define IDC_MAIN_KEY_SCROLL_LOCK           1092  // key Scroll Lock (KEY_046)
+#define IDC_MAIN_KEY_PAUSE                 1093  // key Pause (KEY_045)
+#define IDC_MAIN_KEY_INSERT                1094  // key Insert (KEY_0D2)
+#define IDC_MAIN_KEY_HOME                  1095  // key Home (KEY_0C7)
+#define IDC_MAIN_KEY_PAGE_UP               1096  // key Page Up (KEY_0C9)
+#define IDC_MAIN_KEY_DELETE                1097  // key Delete (KEY_0D3)
+#define IDC_MAIN_KEY_END                   1098  // key End (KEY_0CF)
+#define IDC_MAIN_KEY_PAGE_DOWN             1099  // key Page Down (KEY_0D1)
+#define IDC_MAIN_KEY_LEFT                  1100  // key Left (KEY_0CB)
+#define IDC_MAIN_KEY_DOWN                  1101  // key Down (KEY_0D0)
+#define IDC_MAIN_KEY_RIGHT                 1102  // key Right (KEY_0CD)
+#define IDC_MAIN_KEY_UP                    1103  // key Up (KEY_0C8)
+#define IDC_MAIN_KEY_NUM_LOCK              1104  // key Num Lock (KEY_0C5)
+#define IDC_MAIN_KEY_NUM_DIVIDE            1105  // key Num / (KEY_0B5)
+#define IDC_MAIN_KEY_NUM_MULTIPLY          1106  // key Num * (KEY_037)
+#define IDC_MAIN_KEY_NUM_SUBTRACT          1107  // key Num - (KEY_04A)
+#define IDC_MAIN_KEY_NUM_7                 1108  // key Num 7 (KEY_047)
+#define IDC_MAIN_KEY_NUM_8                 1109  // key Num 8 (KEY_048)
+#define IDC_MAIN_KEY_NUM_9                 1110  // key Num 9 (KEY_049)
+#define IDC_MAIN_KEY_NUM_ADD               1111  // key Num + (KEY_04E)
+#define IDC_MAIN_KEY_NUM_4                 1112  // key Num 4 (KEY_04B)
+#define IDC_MAIN_KEY_NUM_5                 1113  // key Num 5 (KEY_04C)
+#define IDC_MAIN_KEY_NUM_6                 1114  // key Num 6 (KEY_04D)
+#define IDC_MAIN_KEY_NUM_1                 1115  // key Num 1 (KEY_04F)
+#define IDC_MAIN_KEY_NUM_2                 1116  // key Num 2 (KEY_050)
+#define IDC_MAIN_KEY_NUM_3                 1117  // key Num 3 (KEY_051)
+#define IDC_MAIN_KEY_NUM_ENTER             1118  // key Num Enter (KEY_09C)
+#define IDC_MAIN_KEY_NUM_DECIMAL           1119  // key Num . (KEY_053)
+#define IDC_MAIN_KEY_NUM_0                 1120  // key Num 0 (KEY_052)
+
+// Main window (IDD_MAIN): lighting panel
+#define IDC_MAIN_EFFECT_LIST               1146  // lighting effect list (CONTROL_XGcombox)
+#define IDC_MAIN_DIRECTION_LABEL           1148  // skin label "FX" (CONTROL_BLFXStatic)
+#define IDC_MAIN_DIRECTION_FIRST           1149  // first direction: left, up or spread (CONTROL_BLFXLStaPic)
+#define IDC_MAIN_DIRECTION_SECOND          1150  // second direction: right, down or gather (CONTROL_BLFXRStaPic)
+#define IDC_MAIN_FY_COLOR_LABEL            1151  // effects 1 and 16: colour label, skin label "Color" (CONTROL_FYYSStatic)
+#define IDC_MAIN_FY_COLOR                  1152  // effects 1 and 16: colour button (CONTROL_FYYSButton)
+#define IDC_MAIN_HX_COLOR_LABEL            1154  // effects 2, 3, 5..10, 13..15: colour label, skin label "Color" (CONTROL_HXysStatic)
+#define IDC_MAIN_HX_COLOR                  1155  // effects 2, 3, 5..10, 13..15: colour button (CONTROL_HXysButton)
+#define IDC_MAIN_HX_MULTI                  1156  // effects 2, 3, 5..10, 13..15: multicolour mark (CONTROL_HXsjsStaPic)
+#define IDC_MAIN_JT_COLOR_LABEL            1157  // never shown: colour label, skin label "Color" (CONTROL_JTysStatic)
+#define IDC_MAIN_JT_COLOR                  1158  // never shown: colour button (CONTROL_JTysButton)
+#define IDC_MAIN_USER_PAINT_LABEL          1159  // effect 20: paint colour label, skin label "Color" (CONTROL_USERysStatic)
+#define IDC_MAIN_USER_PAINT_COLOR          1160  // effect 20: paint colour button (CONTROL_USERysButton)
+#define IDC_MAIN_USER_BASE_LABEL           1161  // effect 20: base colour label, skin label "JColor" (CONTROL_USERjsStatic)
+#define IDC_MAIN_USER_BASE_COLOR           1162  // effect 20: base colour button (CONTROL_USERjsButton)
+#define IDC_MAIN_USER_TOOL_LABEL           1163  // effect 20: tool label, skin label "Tool" (CONTROL_USERgjStatic)
+#define IDC_MAIN_USER_PAINT_TOOL           1164  // effect 20: paint tool (CONTROL_USERgjStaPic1)
+#define IDC_MAIN_USER_BASE_TOOL            1165  // effect 20: base tool (CONTROL_USERgjStaPic2)
+#define IDC_MAIN_SPEED_LABEL               1166  // skin label "Speed" (CONTROL_SpeedStatic)
+#define IDC_MAIN_LAMP                      1167  // the lamp: switches the lighting panel on and off (CONTROL_DengStaPic)
+#define IDC_MAIN_LAMP_LABEL                1171  // lamp label, skin label "Deng" (CONTROL_DengStatic)
+#define IDC_MAIN_BRIGHTNESS_LABEL          1172  // skin label "Light" (CONTROL_LightStatic)
+#define IDC_MAIN_HX_MULTI_LABEL            1173  // effects 2, 3, 5..10, 13..15: multicolour label, skin label "DC" (CONTROL_HXsjsStatic)
+#define IDC_MAIN_FY_MULTI                  1175  // effects 1 and 16: multicolour mark (CONTROL_FYSJSStaPic)
+#define IDC_MAIN_FY_MULTI_LABEL            1176  // effects 1 and 16: multicolour label, skin label "DC" (CONTROL_FYSJSStatic)
+#define IDC_MAIN_BRIGHTNESS_SLIDER         1178  // brightness slider 0..4 (CONTROL_LightSlider)
+#define IDC_MAIN_SPEED_SLIDER              1179  // speed slider 0..4 (CONTROL_SpeedSlider)
+#define IDC_MAIN_FY_GGCF                   1180  // never shown: trigger choice picture (CONTROL_FYggcfStaPic)
+#define IDC_MAIN_FY_DJCF_LABEL             1181  // never shown: trigger choice label (CONTROL_FYdjcfStatic)
+#define IDC_MAIN_FY_CF_LABEL               1182  // never shown: trigger label (CONTROL_FYCFStatic)
+#define IDC_MAIN_FY_DJCF                   1183  // never shown: trigger choice picture (CONTROL_FYdjcfStaPic)
+#define IDC_MAIN_FY_GGCF_LABEL             1184  // never shown: trigger choice label (CONTROL_FYggcfStatc)
+#define IDC_MAIN_SPARE_1185                1185  // never shown, no skin key
+#define IDC_MAIN_TS_COLOR_LABEL            1186  // never shown: colour label, skin label "Color" (CONTROL_TSysStatic)
+#define IDC_MAIN_TS_COLOR                  1187  // never shown: colour button (CONTROL_TSysButton)
+#define IDC_MAIN_TS_MULTI                  1188  // never shown: multicolour mark (CONTROL_TSsjsStaPic)
+#define IDC_MAIN_TS_MULTI_LABEL            1189  // never shown: multicolour label, skin label "DC" (CONTROL_TSsjsStatic)
+#define IDC_MAIN_CD_COLOR_LABEL            1190  // never shown: colour label, skin label "Color" (CONTROL_CDysStatic)
+#define IDC_MAIN_CD_COLOR                  1191  // never shown: colour button (CONTROL_CDysButton)
+#define IDC_MAIN_CD_MULTI                  1192  // never shown: multicolour mark (CONTROL_CDsjsStaPic)
+#define IDC_MAIN_CD_MULTI_LABEL            1193  // never shown: multicolour label, skin label "DC" (CONTROL_CDsjsStatic)
+#define IDC_MAIN_FOUR_RED                  1194  // effect 17: four-colour choice red (CONTROL_HONGPIC)
+#define IDC_MAIN_FOUR_YELLOW               1195  // effect 17: four-colour choice yellow (CONTROL_HUANGPIC)
+#define IDC_MAIN_FOUR_GREEN                1196  // effect 17: four-colour choice green (CONTROL_LVPIC)
+#define IDC_MAIN_FOUR_BLUE                 1197  // effect 17: four-colour choice blue (CONTROL_LANPIC)
+#define IDC_MAIN_USER_MODE_LIST            1198  // effect 20: user mode list, names editable (CONTROL_umCombo)
+#define IDC_MAIN_RED_LABEL                 1210  // "R:" (m_rgbr_static)
+#define IDC_MAIN_GREEN_LABEL               1211  // "G:" (m_rgbg_static)
+#define IDC_MAIN_BLUE_LABEL                1212  // "B:" (m_rgbb_static)
+#define IDC_MAIN_PRESET1                   1213  // preset colour 1 (m_btn_rgb1)
+#define IDC_MAIN_PRESET2                   1214  // preset colour 2 (m_btn_rgb2)
+#define IDC_MAIN_PRESET3                   1215  // preset colour 3 (m_btn_rgb3)
+#define IDC_MAIN_PRESET4                   1216  // preset colour 4 (m_btn_rgb4)
+#define IDC_MAIN_PRESET5                   1217  // preset colour 5 (m_btn_rgb5)
+#define IDC_MAIN_PRESET6                   1218  // preset colour 6 (m_btn_rgb6)
+#define IDC_MAIN_PRESET7                   1219  // preset colour 7 (m_btn_rgb7)
+#define IDC_MAIN_PRESET8                   1220  // preset colour 8 (m_btn_rgb8)
+#define IDC_MAIN_RED                       1223  // red 0..255 (m_edit_rgbr)
+#define IDC_MAIN_DIRECTION_FIRST_LABEL     1224  // skin label "FXL" (CONTROL_BLFXLStatic)
+#define IDC_MAIN_GREEN                     1225  // green 0..255 (m_edit_rgbg)
+#define IDC_MAIN_BLUE                      1226  // blue 0..255 (m_edit_rgbb)
+#define IDC_MAIN_DIRECTION_SECOND_LABEL    1227  // skin label "FXR" (CONTROL_BLFXRStatic)
+
+// Key editor (IDD_KEY_EDITOR); skin keys of Composite.ini in parentheses
+#define IDC_EDITOR_APPLY                   1015  // commits to the working copy; a plain button kept at this position
+#define IDC_EDITOR_MACRO_ADD               1017  // adds a macro (FUNC_MACRO_ADD)
+#define IDC_EDITOR_MACRO_DELETE            1018  // deletes the selected macro (FUNC_MACRO_DELETE)
+#define IDC_EDITOR_ACTION_LIST             1019  // actions of the selected macro: key, direction, delay (FUNC_MACRO_LIST2)
+#define IDC_EDITOR_RECORD                  1020  // starts and stops recording (FUNC_MACRO_RECORD)
+#define IDC_EDITOR_ACTION_DELETE           1021  // deletes the selected action (FUNC_MACRO_DELETE2)
+#define IDC_EDITOR_ACTION_CLEAR            1022  // removes every action (FUNC_MACRO_CLEAR)
+#define IDC_EDITOR_ACTION_TOP              1023  // moves the action to the top (FUNC_MACRO_UP_TOP)
+#define IDC_EDITOR_ACTION_UP               1024  // moves the action up (FUNC_MACRO_UP)
+#define IDC_EDITOR_ACTION_DOWN             1025  // moves the action down (FUNC_MACRO_DOWN)
+#define IDC_EDITOR_ACTION_BOTTOM           1026  // moves the action to the bottom (FUNC_MACRO_DOWN_BOTTOM)
+#define IDC_EDITOR_RECORD_DELAY            1027  // records the real delays when checked (FUNC_MACRO_RECORD_DELAY)
+#define IDC_EDITOR_PAGE_KEY                1028  // single key page button (CONTROL_KEY)
+#define IDC_EDITOR_PAGE_MACRO              1029  // macro page button (CONTROL_MACRO)
+#define IDC_EDITOR_PAGE_MEDIA              1030  // multimedia page button (CONTROL_MEDIA)
+#define IDC_EDITOR_PAGE_FUNCTION           1031  // function page button (CONTROL_FUNCTION)
+#define IDC_EDITOR_CLEAR                   1032  // restores the default function of the key (CONTROL_CLEAR)
+#define IDC_EDITOR_PAGE_PICTURE            1033  // page picture behind the page's controls (CONTROL_MASK)
+#define IDC_EDITOR_CYCLES                  1125  // cycle count 1..255 (FUNC_MACRO_CYCLES)
+#define IDC_EDITOR_MACRO_LIST              1126  // the macros; typing renames or creates one (FUNC_MACRO_LIST)
+#define IDC_EDITOR_KEY_BOX                 1127  // name of the captured key (FUNC_KEY_INPUT)
+#define IDC_EDITOR_MEDIA_LIST              1128  // the 18 multimedia functions (FUNC_MEDIA_SELECT)
+#define IDC_EDITOR_FUNCTION_LIST           1129  // the 11 office functions (FUNC_FUNCTION_SELECT)
+#define IDC_EDITOR_CYCLES_LABEL            1130  // cycles label (FUNC_MACRO_CYCLES_PROMPT)
+#define IDC_EDITOR_TITLE                   1131  // title picture (CONTROL_TITLE)
+#define IDC_EDITOR_OSK                     1132  // opens the on-screen keyboard (CONTROL_OSK)
+#define IDC_EDITOR_RECORD_DELAY_LABEL      1133  // record-delay label (FUNC_MACRO_RECORD_DELAY2)
+#define IDC_EDITOR_HEADING                 1199  // heading (KEY_SETTING)
+#define IDC_EDITOR_MACRO_NAME_LABEL        1200  // macro box label (MARCO_NAME_SETTING)
+#define IDC_EDITOR_KEY_PROMPT              1201  // single-key prompt (TISHI_SINGLE_STATIC)
+#define IDC_EDITOR_MEDIA_PROMPT            1202  // multimedia prompt (MEDIA_SETTING_TISHI)
+#define IDC_EDITOR_FUNCTION_PROMPT         1203  // function prompt (FUNCTION_KEY_SETTING_TISHI)
+
+// Profile manager (IDD_PROFILE_MANAGER); skin keys of Profile.ini in parentheses
+#define IDC_PROFILE_LIST                   1007  // profile files: active check, name, folder (PROGRAM_LIST)
+#define IDC_PROFILE_LOAD                   1008  // lists an existing profile file (FUNC_LOAD)
+#define IDC_PROFILE_ADD                    1010  // writes a new profile file and lists it (FUNC_ADD)
+#define IDC_PROFILE_DELETE                 1011  // removes the selected row (FUNC_DELETE)
+#define IDC_PROFILE_APPLY                  1012  // stores the list and the checked profile (CONTROL2_APPLY)
+#define IDC_PROFILE_SPARE                  1013  // hidden and disabled, no action
+
+// Firmware update dialog (IDD_UPDATE); skin keys of UpdateDlg.ini in parentheses
+#define IDC_UPDATE_START                   1147  // boot mode, then starts the updater (CONTROL_UPButton)
+#define IDC_UPDATE_PATH                    1178  // hidden: holds the chosen updater path (CONTROL_UPCombox)
+#define IDC_UPDATE_STATUS                  1179  // text label (CONTROL_UPStatic)
+#define IDC_UPDATE_CANCEL                  1180  // forgets the chosen path and closes (CONTROL_CUPButton)
+#define IDC_UPDATE_OPEN                    1181  // chooses the updater program (CONTROL_OPENButton)
+#define IDC_UPDATE_BACKUP                  1182  // backs the settings up to a profile file (CONTROL_BACKUPButton)

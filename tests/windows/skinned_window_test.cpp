@@ -1,0 +1,305 @@
+// Skinned windows under the platform: window shapes from masks, controls
+// placed from a skin file with their faces cut from the right sheet, the
+// dialog templates holding every control the skin files place, and a missing
+// skin picture ending the program quietly.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "platform/text.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_ini_store.h"
+#include "tests/support/temp_dir.h"
+#include "ui/skin_bindings.h"
+#include "ui/win32/base_dialog.h"
+#include "ui/win32/png_button.h"
+#include "ui/win32/skin_images.h"
+#include "ui/win32/skinned_controls.h"
+
+namespace velkor::testing {
+namespace {
+
+using PixelFn = std::function<COLORREF(int x, int y)>;
+
+// A 24-bit bottom-up BMP file.
+std::string BmpBytes(int width, int height, const PixelFn& pixel) {
+  const int row = (width * 3 + 3) & ~3;
+  const uint32_t image = static_cast<uint32_t>(row * height);
+  std::string bytes(54 + image, '\0');
+  auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&bytes[at], &v, 4); };
+  auto put16 = [&](size_t at, uint16_t v) { std::memcpy(&bytes[at], &v, 2); };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put32(2, 54 + image);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<uint32_t>(width));
+  put32(22, static_cast<uint32_t>(height));
+  put16(26, 1);
+  put16(28, 24);
+  put32(34, image);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = pixel(x, y);
+      const size_t at = 54 + static_cast<size_t>(height - 1 - y) * row + static_cast<size_t>(x) * 3;
+      bytes[at] = static_cast<char>(GetBValue(c));
+      bytes[at + 1] = static_cast<char>(GetGValue(c));
+      bytes[at + 2] = static_cast<char>(GetRValue(c));
+    }
+  }
+  return bytes;
+}
+
+// A 32-bit top-down bitmap in memory.
+UniqueBitmap MemoryBitmap(int width, int height, const PixelFn& pixel) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  auto* p = static_cast<uint32_t*>(bits);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = pixel(x, y);
+      p[y * width + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    }
+  return bitmap;
+}
+
+TEST(MaskRegion, WhiteIsOutsideTheWindowAndEverythingElseInside) {
+  UniqueBitmap white = MemoryBitmap(40, 30, [](int, int) { return RGB(255, 255, 255); });
+  UniqueRegion empty = RegionFromMask(white.get());
+  ASSERT_TRUE(empty);
+  RECT box{};
+  EXPECT_EQ(GetRgnBox(empty.get(), &box), NULLREGION);
+
+  UniqueBitmap solid = MemoryBitmap(40, 30, [](int, int) { return RGB(254, 255, 255); });
+  UniqueRegion full = RegionFromMask(solid.get());
+  ASSERT_TRUE(full);
+  EXPECT_EQ(GetRgnBox(full.get(), &box), SIMPLEREGION);
+  EXPECT_EQ(box.left, 0);
+  EXPECT_EQ(box.top, 0);
+  EXPECT_EQ(box.right, 40);
+  EXPECT_EQ(box.bottom, 30);
+}
+
+TEST(MaskRegion, ThousandsOfRunsGiveExactlyTheirUnion) {
+  // A checkerboard of 100 x 90 pixels: 4500 runs, so three batches.
+  auto pixel = [](int x, int y) { return (x + y) % 2 == 0 ? RGB(255, 255, 255) : RGB(10, 20, 30); };
+  UniqueBitmap mask = MemoryBitmap(100, 90, pixel);
+  UniqueRegion shape = RegionFromMask(mask.get());
+  ASSERT_TRUE(shape);
+  int mismatches = 0;
+  for (int y = 0; y < 90; ++y)
+    for (int x = 0; x < 100; ++x) {
+      const bool inside = PtInRegion(shape.get(), x, y) != FALSE;
+      if (inside != (pixel(x, y) != RGB(255, 255, 255))) ++mismatches;
+    }
+  EXPECT_EQ(mismatches, 0);
+}
+
+// A skin folder of the test's own with a profile manager skin. Every sheet
+// pixel encodes its position and the sheet (blue channel), so a face shows
+// where it was cut from.
+class SkinFolder {
+ public:
+  static constexpr int kWidth = 220, kHeight = 160;
+  static COLORREF SheetPixel(int sheet, int x, int y) { return RGB(x, y, 0x20 * (sheet + 1)); }
+
+  explicit SkinFolder(bool with_mask = true) {
+    dir_.WriteUtf16("Profile.ini",
+                    u"[SCREEN]\r\nMain=back.bmp\r\nMask=mask.bmp\r\n"
+                    u"[BUTTONINFO]\r\nCONTROL_OK=10,20,30,40\r\nCONTROL_CANCEL=50,20,30,40\r\n"
+                    u"FUNC_ADD=90,20,30,40\r\nFUNC_LOAD=130,20,30,40\r\nFUNC_DELETE=170,20,30,40\r\n"
+                    u"PROGRAM_LIST=10,70,200,80\r\n");
+    dir_.WriteBytes("back.bmp", BmpBytes(kWidth, kHeight, [](int x, int y) { return RGB(x, y, 1); }));
+    if (with_mask) {
+      // Rounded off: the four corner pixels are outside.
+      dir_.WriteBytes("mask.bmp", BmpBytes(kWidth, kHeight, [](int x, int y) {
+                        const bool corner = (x == 0 || x == kWidth - 1) && (y == 0 || y == kHeight - 1);
+                        return corner ? RGB(255, 255, 255) : RGB(0, 0, 0);
+                      }));
+    }
+    const char* sheets[] = {"Profile_normal.jpg", "Profile_over.jpg", "Profile_down.jpg", "s3.jpg", "s4.jpg"};
+    for (int s = 0; s < 5; ++s) {
+      dir_.WriteBytes(sheets[s], BmpBytes(kWidth, kHeight, [s](int x, int y) { return SheetPixel(s, x, y); }));
+    }
+  }
+  std::u16string path() const { return dir_.path().u16string(); }
+  std::u16string File(const char* name) const { return dir_.File(name); }
+
+ private:
+  TempDir dir_;
+};
+
+class ProfileSkinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dialog_ = std::make_unique<CBaseDialog>(131, nullptr, ini_, folder_.File("Profile.ini"), folder_.path());
+    ASSERT_TRUE(dialog_->Create());
+    controls_ = std::make_unique<SkinnedControls>(SkinPlanOf(SkinWindow::kProfile));
+    controls_->Apply(*dialog_, nullptr);
+  }
+  void TearDown() override {
+    controls_.reset();
+    if (dialog_) dialog_->Destroy();
+  }
+  RECT Placement(int id) {
+    HWND control = GetDlgItem(dialog_->hwnd(), id);
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog_->hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+  // Draws the button into a bitmap of its size and reads two pixels back.
+  std::pair<COLORREF, COLORREF> FaceCorners(CPngButton& button) {
+    RECT client{};
+    GetClientRect(button.hwnd(), &client);
+    WindowDc screen(nullptr);
+    UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
+    UniqueBitmap target(CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
+    SelectedObject use(dc.get(), target.get());
+    DRAWITEMSTRUCT item{ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, 0, button.hwnd(), dc.get(), client, 0};
+    if (SendMessageW(button.hwnd(), BM_GETSTATE, 0, 0) & BST_PUSHED) item.itemState |= ODS_SELECTED;
+    button.DrawItem(item);
+    return {GetPixel(dc.get(), 0, 0), GetPixel(dc.get(), client.right - 1, client.bottom - 1)};
+  }
+
+  SkinFolder folder_;
+  Win32IniStore ini_;
+  std::unique_ptr<CBaseDialog> dialog_;
+  std::unique_ptr<SkinnedControls> controls_;
+};
+
+TEST_F(ProfileSkinTest, TheWindowTakesItsSizeAndShapeFromItsPictures) {
+  EXPECT_EQ(dialog_->ClientSize().cx, SkinFolder::kWidth);
+  EXPECT_EQ(dialog_->ClientSize().cy, SkinFolder::kHeight);
+  UniqueRegion shape(CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(GetWindowRgn(dialog_->hwnd(), shape.get()), ERROR);
+  EXPECT_FALSE(PtInRegion(shape.get(), 0, 0));
+  EXPECT_FALSE(PtInRegion(shape.get(), SkinFolder::kWidth - 1, SkinFolder::kHeight - 1));
+  EXPECT_TRUE(PtInRegion(shape.get(), 1, 0));
+  EXPECT_TRUE(PtInRegion(shape.get(), 100, 80));
+  EXPECT_FALSE(IsWindowVisible(dialog_->hwnd()));
+}
+
+TEST_F(ProfileSkinTest, AButtonSitsAtItsRectangleWithItsFaceCutFromOneLeftAndAbove) {
+  const RECT ok = Placement(IDOK);
+  EXPECT_EQ(ok.left, 10);
+  EXPECT_EQ(ok.top, 20);
+  EXPECT_EQ(ok.right - ok.left, 30);
+  EXPECT_EQ(ok.bottom - ok.top, 40);
+  CPngButton* button = controls_->Button(IDOK);
+  ASSERT_NE(button, nullptr);
+  EXPECT_TRUE(IsWindowEnabled(button->hwnd()));
+  const auto [first, last] = FaceCorners(*button);
+  EXPECT_EQ(first, SkinFolder::SheetPixel(0, 9, 19));
+  EXPECT_EQ(last, SkinFolder::SheetPixel(0, 38, 58));
+  const RECT list = Placement(1007);
+  EXPECT_EQ(list.left, 10);
+  EXPECT_EQ(list.right - list.left, 200);
+}
+
+TEST_F(ProfileSkinTest, AButtonMissingFromTheSkinIsDisabledAtOneOne) {
+  const RECT apply = Placement(1012);
+  EXPECT_EQ(apply.left, 1);
+  EXPECT_EQ(apply.top, 1);
+  EXPECT_EQ(apply.right - apply.left, 1);
+  EXPECT_EQ(apply.bottom - apply.top, 1);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog_->hwnd(), 1012)));
+}
+
+TEST_F(ProfileSkinTest, TheFaceFollowsTheButtonsState) {
+  CPngButton* button = controls_->Button(1010);
+  ASSERT_NE(button, nullptr);
+  const SIZE client = dialog_->ClientSize();
+  SheetSet five{};
+  const char* names[] = {"Profile_normal.jpg", "Profile_over.jpg", "Profile_down.jpg", "s3.jpg", "s4.jpg"};
+  for (int s = 0; s < 5; ++s) {
+    five[s] = SheetCache::Instance().Get(u"state test", folder_.File(names[s]), client.cx, client.cy);
+    ASSERT_NE(five[s], nullptr);
+  }
+  dialog_->SkinImageButton(*button, u"FUNC_ADD", five);
+  auto sheet_shown = [&] { return GetBValue(FaceCorners(*button).first) / 0x20 - 1; };
+  EXPECT_EQ(sheet_shown(), 0);
+  button->SetChecked(true, false);
+  EXPECT_EQ(sheet_shown(), 4);
+  SendMessageW(button->hwnd(), WM_MOUSEHOVER, 0, 0);
+  EXPECT_TRUE(button->hover());
+  EXPECT_EQ(sheet_shown(), 1);
+  SendMessageW(button->hwnd(), WM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(button->hover());
+  EXPECT_EQ(sheet_shown(), 4);
+  SendMessageW(button->hwnd(), BM_SETSTATE, TRUE, 0);
+  EXPECT_EQ(sheet_shown(), 2);
+  SendMessageW(button->hwnd(), BM_SETSTATE, FALSE, 0);
+  EnableWindow(button->hwnd(), FALSE);  // disabled and checked
+  EXPECT_EQ(sheet_shown(), 3);
+}
+
+TEST_F(ProfileSkinTest, TooltipsWaitForATextAndPopAfterTwoSeconds) {
+  CPngButton* button = controls_->Button(IDCANCEL);
+  ASSERT_NE(button, nullptr);
+  button->SetTooltip(L"", true);
+  EXPECT_EQ(button->tooltip(), nullptr);
+  button->SetTooltip(L"Close the window", true);
+  ASSERT_NE(button->tooltip(), nullptr);
+  EXPECT_EQ(SendMessageW(button->tooltip(), TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 2000);
+  EXPECT_EQ(SendMessageW(button->tooltip(), TTM_GETTOOLCOUNT, 0, 0), 1);
+  button->SetTooltip(L"Close", true);  // the same tool, a new text
+  EXPECT_EQ(SendMessageW(button->tooltip(), TTM_GETTOOLCOUNT, 0, 0), 1);
+}
+
+TEST(DialogTemplates, HoldEveryControlTheSkinFilesPlace) {
+  for (SkinWindow window : AllSkinWindows()) {
+    const SkinWindowPlan& plan = SkinPlanOf(window);
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(plan.template_id), nullptr,
+                                     [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    ASSERT_NE(dialog, nullptr) << "template " << plan.template_id;
+    for (const SkinBinding& b : plan.bindings) {
+      HWND control = GetDlgItem(dialog, b.control);
+      ASSERT_NE(control, nullptr) << "template " << plan.template_id << " lacks " << b.control << " for "
+                                  << Utf16ToUtf8(b.key);
+      if (b.kind == BindingKind::kImageButton || b.kind == BindingKind::kArrow) {
+        wchar_t cls[32] = {};
+        GetClassNameW(control, cls, 32);
+        EXPECT_EQ(_wcsicmp(cls, L"Button"), 0) << b.control << " is a " << Utf16ToUtf8(FromWide(cls));
+      }
+    }
+    DestroyWindow(dialog);
+  }
+}
+
+// The skin viewer opens a window the way the program does; a skin without
+// its mask ends it at once with exit code 0.
+TEST(MissingSkinPicture, EndsTheProgramQuietly) {
+  SkinFolder folder(/*with_mask=*/false);
+  std::u16string viewer = ModulePath();
+  viewer = viewer.substr(0, viewer.find_last_of(u"\\/") + 1) + u"skin_viewer.exe";
+  std::wstring command = L"\"" + ToWide(viewer) + L"\" profile --seconds 20 --skins \"" + ToWide(folder.path()) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process));
+  const DWORD waited = WaitForSingleObject(process.hProcess, 10000);
+  DWORD code = 1234;
+  GetExitCodeProcess(process.hProcess, &code);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(waited, WAIT_OBJECT_0) << "the viewer kept running";
+  EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
+}  // namespace velkor::testing
