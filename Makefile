@@ -7,7 +7,8 @@ SHELL := /bin/bash
 .DEFAULT_GOAL := test
 
 PACKAGES := cmake ninja-build g++ make python3 googletest \
-            g++-mingw-w64-x86-64-posix wine64 fonts-wine xvfb x11-utils xauth imagemagick xdotool
+            g++-mingw-w64-x86-64-posix wine64 fonts-wine xvfb x11-utils xauth imagemagick xdotool \
+            python3-pil fonts-dejavu-core fonts-wqy-microhei
 
 RUN_STATE := build/windows/wine-run
 RUN_DISPLAY ?= :77
