@@ -79,6 +79,12 @@ std::u16string LanguageTable::Read(std::u16string_view section, std::u16string_v
   return ExpandLineBreaks(store_.ReadString(path_, section, key, kSpace, kTextCapacity));
 }
 
+std::optional<std::u16string> LanguageTable::ReadKey(std::u16string_view key) {
+  const std::u16string_view section = CurrentFileSection();
+  if (section.empty()) return std::nullopt;
+  return Read(section, key);
+}
+
 int LanguageTable::ReadSelector() { return ParseLeadingInt(Read(u"LANGUAGE", u"language")); }
 
 namespace {

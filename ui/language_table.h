@@ -124,6 +124,10 @@ class LanguageTable {
   std::optional<ButtonMenuTexts> ReadButtonMenu();
   std::optional<TrayMenuTexts> ReadTrayMenu();
 
+  // Any key of the selected language's section as the file holds it now (a
+  // missing key reads " "); nothing when no language is selected.
+  std::optional<std::u16string> ReadKey(std::u16string_view key);
+
   const std::u16string& path() const { return path_; }
 
  private:

@@ -149,6 +149,11 @@ TEST_F(LanguageTableTest, WindowReadersFollowTheFileAsItStandsNow) {
   EXPECT_EQ(menu->import_item, u"导入");
   EXPECT_EQ(menu->english_item, u"English");
   EXPECT_EQ(table.ReadAboutBox()->title, u" ");
+  // So does any single key a window reads.
+  EXPECT_EQ(table.ReadKey(u"PROFILE_1"), u"配置 1");
+  EXPECT_EQ(table.ReadKey(u"MENU_22"), u" ");
+  store.WriteString(path, u"LANGUAGE", u"language", u"2");
+  EXPECT_EQ(table.ReadKey(u"PROFILE_1"), std::nullopt);
 }
 
 TEST_F(LanguageTableTest, LineBreaksWrittenAsEscapesBecomeLineBreaks) {
