@@ -8,7 +8,9 @@
 
 namespace velkor {
 
-CVelkorDlg::CVelkorDlg() : CDialog(kMainDialogTemplate) {
+CVelkorDlg::CVelkorDlg()
+    : CBaseDialog(kMainDialogTemplate, nullptr, App().ini, App().facts.main_skin, App().facts.main_skin_folder),
+      controls_(SkinPlanOf(SkinWindow::kMain)) {
   icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kMainIcon));
 }
 
@@ -32,6 +34,12 @@ void CVelkorDlg::BindDeviceLink() {
 BOOL CVelkorDlg::OnInitDialog() {
   HWND w = hwnd();
   BindDeviceLink();
+  // The skin: size, shape and background, then every control.
+  CBaseDialog::OnInitDialog();
+  controls_.Apply(*this, [](std::u16string_view key) {
+    LanguageTable* language = App().language.get();
+    return language ? language->ReadKey(key).value_or(u"") : std::u16string();
+  });
   // Out of the task bar while hidden; other instances find it by its marker.
   LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
   SetWindowLongPtrW(w, GWL_EXSTYLE, (ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW);
@@ -82,7 +90,7 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
       ShowWindow(hwnd(), SW_HIDE);
       return true;
     default:
-      return false;
+      return CBaseDialog::OnMessage(message, wparam, lparam, result);
   }
 }
 

@@ -1,16 +1,19 @@
-// The main window: a hidden dialog on template 102 that carries the
+// The main window: a hidden skinned dialog on template 102 that carries the
 // main-window marker, shows itself on SP/OPEN and ends the program on
-// MK/KILL. The keyboard picture and its controls come with the skin.
+// MK/KILL. Its shape, background and buttons come from Skins\Main.ini.
 #pragma once
 
-#include "ui/win32/dialog.h"
+#include <memory>
+
+#include "ui/win32/base_dialog.h"
+#include "ui/win32/skinned_controls.h"
 
 namespace velkor {
 
 inline constexpr UINT kMainDialogTemplate = 102;
 inline constexpr UINT kMainIcon = 128;
 
-class CVelkorDlg : public CDialog {
+class CVelkorDlg : public CBaseDialog {
  public:
   CVelkorDlg();
   ~CVelkorDlg() override;
@@ -31,6 +34,7 @@ class CVelkorDlg : public CDialog {
   // Binds the HID service library, starts the reads and counts keyboards.
   void BindDeviceLink();
 
+  SkinnedControls controls_;
   HICON icon_ = nullptr;
   bool pending_changes_ = false;
   bool shut_down_ = false;

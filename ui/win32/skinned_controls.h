@@ -13,10 +13,10 @@
 
 #include "ui/skin_bindings.h"
 #include "ui/win32/base_dialog.h"
+#include "ui/win32/png_button.h"
 
 namespace velkor {
 
-class CPngButton;
 class StateSheet;
 
 class SkinnedControls {
