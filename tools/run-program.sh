@@ -32,6 +32,8 @@ if [ ! -f "$WINEPREFIX/velkor-ready" ]; then
   touch "$WINEPREFIX/velkor-ready"
 fi
 
+"$(dirname "$0")/wine/link-fonts.sh"
+
 dist="$(pwd)/build/windows/dist"
 cat <<MSG
 Running Velkor.exe on display $DISPLAY (Wine prefix $WINEPREFIX).

@@ -86,6 +86,8 @@ constexpr int kMainHidden[] = {1151, 1152, 1175, 1176, 1194, 1195, 1196, 1197, 1
                                1163, 1164, 1165, 1157, 1158, 1180, 1181, 1182, 1183, 1184, 1185, 1186, 1187,
                                1188, 1189, 1190, 1191, 1192, 1193, 1177, 1144, 1008, 1009, 1016, 1017, 1018,
                                1019, 1020, 1021};
+constexpr int kMainShown[] = {1146, 1172, 1178, 1166, 1179, 1148, 1149, 1150, 1224,
+                              1227, 1154, 1155, 1156, 1173};
 struct Label {
   int control;
   const char16_t* key;
@@ -132,6 +134,39 @@ class ViewerDialog : public CBaseDialog {
     return TRUE;
   }
 
+  // The colour buttons are drawn as the lighting panel draws them: a swatch
+  // over the left part, a grey area over the right with a small triangle.
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) override {
+    if (message == WM_DRAWITEM) {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      for (int id : {1152, 1155, 1158, 1160, 1162, 1187, 1191}) {
+        if (item && static_cast<int>(item->CtlID) == id) {
+          DrawColourButton(*item, RGB(0, 180, 255));
+          result = TRUE;
+          return true;
+        }
+      }
+    }
+    return CBaseDialog::OnMessage(message, wparam, lparam, result);
+  }
+
+  static void DrawColourButton(const DRAWITEMSTRUCT& item, COLORREF colour) {
+    const RECT r = item.rcItem;
+    HDC dc = item.hDC;
+    const int middle = (r.top + r.bottom) / 2;
+    const int swatch_right = r.left + (r.right - r.left) / 2 + 5;
+    HBRUSH grey = CreateSolidBrush(RGB(0x94, 0x92, 0x8B));
+    FillRect(dc, &r, grey);
+    DeleteObject(grey);
+    RECT swatch{r.left + 2, r.top + 2, swatch_right, r.bottom - 2};
+    HBRUSH fill = CreateSolidBrush(colour);
+    FillRect(dc, &swatch, fill);
+    DeleteObject(fill);
+    const POINT triangle[] = {{r.right - 11, middle - 2}, {r.right - 5, middle - 2}, {r.right - 8, middle + 1}};
+    SelectedObject black(dc, GetStockObject(BLACK_BRUSH));
+    Polygon(dc, triangle, 3);
+  }
+
   void OnOK() override { PostQuitMessage(0); }
   void OnCancel() override { PostQuitMessage(0); }
 
@@ -163,6 +198,7 @@ class ViewerDialog : public CBaseDialog {
   void SetUpMain() {
     for (const Picture& p : kMainPictures) SetPicture(p.control, p.file);
     for (int id : kMainHidden) ShowWindow(GetDlgItem(hwnd(), id), SW_HIDE);
+    for (int id : kMainShown) ShowWindow(GetDlgItem(hwnd(), id), SW_SHOW);
     // The direction controls of a wave take their second layout.
     std::vector<SkinBinding> wave;
     for (const SkinBinding& b : plan_.bindings) {

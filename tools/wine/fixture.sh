@@ -53,6 +53,7 @@ case "$action" in
       "$wineserver" -w </dev/null >/dev/null 2>&1
       touch "$state/prefix/velkor-ready"
     fi
+    "$(dirname "$0")/link-fonts.sh"
     "$wineserver" -p </dev/null >/dev/null 2>&1
     "$wine" wineboot </dev/null >/dev/null 2>&1
     exit 0
