@@ -141,10 +141,26 @@ class SkinFolder {
   TempDir dir_;
 };
 
+// Counts the clicks its buttons report.
+class CountingDialog : public CBaseDialog {
+ public:
+  using CBaseDialog::CBaseDialog;
+  int clicks(int id) const { return id == 1010 ? add_clicks_ : 0; }
+
+ protected:
+  bool OnCommand(int id, int notification) override {
+    if (id == 1010 && notification == BN_CLICKED) ++add_clicks_;
+    return id == 1010;
+  }
+
+ private:
+  int add_clicks_ = 0;
+};
+
 class ProfileSkinTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dialog_ = std::make_unique<CBaseDialog>(131, nullptr, ini_, folder_.File("Profile.ini"), folder_.path());
+    dialog_ = std::make_unique<CountingDialog>(131, nullptr, ini_, folder_.File("Profile.ini"), folder_.path());
     ASSERT_TRUE(dialog_->Create());
     controls_ = std::make_unique<SkinnedControls>(SkinPlanOf(SkinWindow::kProfile));
     controls_->Apply(*dialog_, nullptr);
@@ -176,7 +192,7 @@ class ProfileSkinTest : public ::testing::Test {
 
   SkinFolder folder_;
   Win32IniStore ini_;
-  std::unique_ptr<CBaseDialog> dialog_;
+  std::unique_ptr<CountingDialog> dialog_;
   std::unique_ptr<SkinnedControls> controls_;
 };
 
@@ -244,6 +260,16 @@ TEST_F(ProfileSkinTest, TheFaceFollowsTheButtonsState) {
   SendMessageW(button->hwnd(), BM_SETSTATE, FALSE, 0);
   EnableWindow(button->hwnd(), FALSE);  // disabled and checked
   EXPECT_EQ(sheet_shown(), 3);
+}
+
+TEST_F(ProfileSkinTest, ADoubleClickIsTwoClicks) {
+  HWND add = GetDlgItem(dialog_->hwnd(), 1010);
+  const LPARAM at = MAKELPARAM(5, 5);
+  SendMessageW(add, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(add, WM_LBUTTONUP, 0, at);
+  SendMessageW(add, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  SendMessageW(add, WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(dialog_->clicks(1010), 2);
 }
 
 TEST_F(ProfileSkinTest, TooltipsWaitForATextAndPopAfterTwoSeconds) {
