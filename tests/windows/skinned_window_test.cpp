@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/text.h"
 #include "platform/win32/wide.h"
@@ -176,8 +177,13 @@ class ProfileSkinTest : public ::testing::Test {
     MapWindowPoints(nullptr, dialog_->hwnd(), reinterpret_cast<POINT*>(&r), 2);
     return r;
   }
-  // Draws the button into a bitmap of its size and reads two pixels back.
+  // Draws the button into a bitmap of its size and reads pixels back.
   std::pair<COLORREF, COLORREF> FaceCorners(CPngButton& button) {
+    const auto pixels = FacePixels(button, {{0, 0}, {-1, -1}});
+    return {pixels[0], pixels[1]};
+  }
+  // Negative coordinates count from the right or bottom edge.
+  std::vector<COLORREF> FacePixels(CPngButton& button, std::vector<POINT> points) {
     RECT client{};
     GetClientRect(button.hwnd(), &client);
     WindowDc screen(nullptr);
@@ -187,7 +193,11 @@ class ProfileSkinTest : public ::testing::Test {
     DRAWITEMSTRUCT item{ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, 0, button.hwnd(), dc.get(), client, 0};
     if (SendMessageW(button.hwnd(), BM_GETSTATE, 0, 0) & BST_PUSHED) item.itemState |= ODS_SELECTED;
     button.DrawItem(item);
-    return {GetPixel(dc.get(), 0, 0), GetPixel(dc.get(), client.right - 1, client.bottom - 1)};
+    std::vector<COLORREF> pixels;
+    for (POINT p : points) {
+      pixels.push_back(GetPixel(dc.get(), p.x < 0 ? client.right + p.x : p.x, p.y < 0 ? client.bottom + p.y : p.y));
+    }
+    return pixels;
   }
 
   SkinFolder folder_;
@@ -260,6 +270,32 @@ TEST_F(ProfileSkinTest, TheFaceFollowsTheButtonsState) {
   SendMessageW(button->hwnd(), BM_SETSTATE, FALSE, 0);
   EnableWindow(button->hwnd(), FALSE);  // disabled and checked
   EXPECT_EQ(sheet_shown(), 3);
+}
+
+TEST_F(ProfileSkinTest, AFramedButtonDrawsAFrameOverTheWindowsBackground) {
+  CPngButton* button = controls_->Button(1008);  // FUNC_LOAD at 130,20,30,40
+  ASSERT_NE(button, nullptr);
+  button->SetFramed(RGB(255, 0, 0), 150, true);
+  EXPECT_EQ(button->framed_percent(), 100);
+  static HWND drawn_button;
+  static int normal_draws;
+  drawn_button = nullptr;
+  normal_draws = 0;
+  button->SetDrawCallback([](HWND hwnd, bool normal) {
+    drawn_button = hwnd;
+    normal_draws += normal ? 1 : 0;
+  });
+  // A 2-pixel pen along (1, 1): the edge is red, inside lies the window's
+  // background under the button.
+  const auto pixels = FacePixels(*button, {{1, 1}, {-2, -2}, {3, 3}, {15, 20}});
+  EXPECT_EQ(pixels[0], RGB(255, 0, 0));
+  EXPECT_EQ(pixels[1], RGB(255, 0, 0));
+  EXPECT_EQ(pixels[2], RGB(133, 23, 1));
+  EXPECT_EQ(pixels[3], RGB(145, 40, 1));
+  EXPECT_EQ(drawn_button, button->hwnd());
+  EXPECT_EQ(normal_draws, 1);
+  button->SetFramed(RGB(255, 0, 0), 150, false);
+  EXPECT_EQ(button->framed_percent(), 150);  // capped only in framed mode
 }
 
 TEST_F(ProfileSkinTest, ADoubleClickIsTwoClicks) {
