@@ -6,6 +6,9 @@
 #include "model/key_assignment.h"
 #include "model/macro_store.h"
 #include "model/profile_image.h"
+#include "platform/portable_ini_store.h"
+#include "ui/mask_shape.h"
+#include "ui/skin_layout.h"
 
 namespace velkor {
 
@@ -49,6 +52,38 @@ void FuzzKeyMap(const uint8_t* data, size_t size) {
   for (int p = 0; p < kKeyMapPositions; ++p) {
     if (!KeyOfEntry(EntryAt(layout, p)) && !(EntryAt(again, p) == EntryAt(layout, p))) __builtin_trap();
   }
+}
+
+void FuzzSkinFile(const uint8_t* data, size_t size) {
+  const IniDocument skin = IniDocument::Parse(std::string(reinterpret_cast<const char*>(data), size));
+  for (const char16_t* key : {u"CONTROL_OK", u"KEY_01E", u"FUNC_G1", u"CONTROL2_APPLY", u"UP_ARROW_LEFT1"}) {
+    const std::u16string value = skin.Find(kButtonSection, key).value_or(u"1,1,1,1,x");
+    const SkinRect rect = ParseSkinRect(value);
+    // Only four numbers make a rectangle; anything else is the missing one.
+    if (value.find(u',') == std::u16string::npos && !(rect == kMissingSkinRect)) __builtin_trap();
+    const ImageButtonPlacement placed = PlaceImageButton(rect);
+    if (placed.enabled == (rect.x == 1 && rect.y == 1)) __builtin_trap();
+  }
+  if (size < 2) return;
+  const int width = data[0] % 64 + 1;
+  std::vector<uint32_t> pixels;
+  for (size_t i = 1; i + 2 < size; i += 3) {
+    pixels.push_back(static_cast<uint32_t>(data[i]) << 16 | static_cast<uint32_t>(data[i + 1]) << 8 | data[i + 2]);
+  }
+  const int height = static_cast<int>(pixels.size()) / width;
+  size_t covered = 0;
+  CollectMaskRuns(pixels, width, height, [&](std::span<const MaskRun> runs) {
+    if (runs.empty() || runs.size() > kMaskRunBatch) __builtin_trap();
+    for (const MaskRun& run : runs) {
+      if (run.left >= run.right || run.right > width || run.bottom != run.top + 1) __builtin_trap();
+      covered += static_cast<size_t>(run.right - run.left);
+    }
+  });
+  size_t inside = 0;
+  for (size_t i = 0; i < static_cast<size_t>(width) * static_cast<size_t>(height); ++i) {
+    inside += pixels[i] != kMaskOutside ? 1 : 0;
+  }
+  if (covered != inside) __builtin_trap();
 }
 
 }  // namespace velkor

@@ -17,4 +17,8 @@ void FuzzMacroStore(const uint8_t* data, size_t size);
 // encoded again.
 void FuzzKeyMap(const uint8_t* data, size_t size);
 
+// A skin file: its rectangles as the windows read them, and the bytes again
+// as a mask picture (the first byte gives the width).
+void FuzzSkinFile(const uint8_t* data, size_t size);
+
 }  // namespace velkor

@@ -76,5 +76,14 @@ TEST(UntrustedInput, KeyMaps) {
   RunSeeded({Bytes(layout.begin(), layout.end()), both}, 5000, 3, FuzzKeyMap);
 }
 
+TEST(UntrustedInput, SkinFiles) {
+  const std::string text =
+      "[SCREEN]\r\nMain=main_normal.jpg\r\n[BUTTONINFO]\r\nCONTROL_OK=10,20,30,40\r\nKEY_01E=-3,+7,2147483648,9\r\n"
+      "FUNC_G1=5,6\r\nCONTROL2_APPLY= 1, 1,80,24\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : text) utf16 += {c, '\0'};
+  RunSeeded({Bytes(text.begin(), text.end()), Bytes(utf16.begin(), utf16.end())}, 5000, 4, FuzzSkinFile);
+}
+
 }  // namespace
 }  // namespace velkor::testing
