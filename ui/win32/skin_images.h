@@ -29,6 +29,7 @@ UniqueBitmap LoadSkinPicture(const std::u16string& path);
 // way.
 class StateSheet {
  public:
+  ~StateSheet();
   HDC dc() const { return dc_.get(); }
   int width() const { return width_; }
   int height() const { return height_; }
@@ -42,9 +43,6 @@ class StateSheet {
   HGDIOBJ old_bitmap_ = nullptr;
   int width_ = 0;
   int height_ = 0;
-
- public:
-  ~StateSheet();
 };
 
 // The sheets of each kind of window, shared by all its buttons and kept for
