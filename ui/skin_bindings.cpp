@@ -56,6 +56,9 @@ SkinWindowPlan MakeMainPlan() {
   auto& b = plan.bindings;
   const SheetPicks command{n, o, d, n, n};
   const SheetPicks selectable{n, o, d, n, x};
+  // The keyboard picture first: the nine macro keys and the 104 keys.
+  for (int g = 1; g <= kGKeyCount; ++g) b.push_back(Image(SkinNameOfGKey(g), GKeyControl(g), selectable));
+  for (const PanelKey& key : PanelKeyTable()) b.push_back(Image(SkinNameOfKey(key.code), key.control, selectable));
   SkinBinding link = Image(u"TARVO_LINK", 1121, {n, o, x, n, n});
   link.tooltip_is_link = true;
   b.push_back(link);
@@ -92,8 +95,6 @@ SkinWindowPlan MakeMainPlan() {
   const int reports[] = {1147, 1168, 1169, 1170};
   for (int i = 0; i < 4; ++i) b.push_back(Image(u"FUNC_REPORT" + std::u16string(1, u'1' + i), reports[i], selectable));
   b.push_back(Image(u"KEY_FN", kFnControl, selectable));
-  for (int g = 1; g <= kGKeyCount; ++g) b.push_back(Image(SkinNameOfGKey(g), GKeyControl(g), selectable));
-  for (const PanelKey& key : PanelKeyTable()) b.push_back(Image(SkinNameOfKey(key.code), key.control, selectable));
   const SheetPicks arrow{kArrowSheet, kArrowSheet, kArrowSheet, kArrowSheet, kArrowSheet};
   SkinBinding left = Image(u"LEFT_ARROW", 1132, arrow);
   left.kind = BindingKind::kArrow;
