@@ -39,8 +39,10 @@ void CBaseDialog::ApplySkin() {
   // the dialog is shown.
   SetWindowPos(hwnd(), nullptr, 0, 0, size.bmWidth, size.bmHeight,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+  // A mask that cannot be walked is as good as missing.
   UniqueRegion shape = RegionFromMask(mask_.get());
-  if (shape && SetWindowRgn(hwnd(), shape.get(), TRUE)) shape.release();  // the system owns it now
+  if (!shape) EndProgramForMissingSkin();
+  if (SetWindowRgn(hwnd(), shape.get(), TRUE)) shape.release();  // the system owns it now
   busy_ = false;
 }
 
@@ -162,10 +164,12 @@ void CBaseDialog::SkinArrow(CPngButton& button, std::u16string_view key, std::u1
                             const StateSheet* sheet) {
   HWND control = button.hwnd();
   if (!control) return;
-  const SkinRect r = skin_.Rect(key);
+  const ImageButtonPlacement placed = PlaceImageButton(skin_.Rect(key));
   const SkinRect source = skin_.Rect(source_key, kArrowSection);
-  SetWindowPos(control, nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  SetWindowPos(control, nullptr, placed.rect.x, placed.rect.y, placed.rect.w, placed.rect.h,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
   button.SetSheetsAndSource(source.x, source.y, sheet, sheet, sheet, sheet, sheet, true);
+  if (!placed.enabled) EnableWindow(control, FALSE);
 }
 
 }  // namespace velkor

@@ -35,12 +35,25 @@ void ApplyCaptionStyle(CPngButton& button, CaptionStyle style) {
 
 SkinnedControls::~SkinnedControls() = default;
 
+void SkinnedControls::ShowArrow(CBaseDialog& dialog, int control_id, bool flipped, int frame) {
+  CPngButton* button = Button(control_id);
+  if (!button) return;
+  for (const SkinBinding& binding : plan_.bindings) {
+    if (binding.control != control_id || binding.kind != BindingKind::kArrow) continue;
+    const ArrowSide side = binding.key == u"LEFT_ARROW" ? ArrowSide::kLeft : ArrowSide::kRight;
+    const int shown = arrow_frames_[control_id].Next(frame);
+    dialog.SkinArrow(*button, binding.key, ArrowSourceKey(side, flipped, shown), Sheet(binding.sheets[0]));
+    return;
+  }
+}
+
 CPngButton* SkinnedControls::Button(int control_id) const {
   auto found = buttons_.find(control_id);
   return found == buttons_.end() ? nullptr : found->second.get();
 }
 
-void SkinnedControls::Apply(CBaseDialog& dialog, const TextSource& texts) {
+void SkinnedControls::Apply(CBaseDialog& dialog, const TextSource& texts, bool flipped) {
+  flipped_ = flipped;
   const SIZE client = dialog.ClientSize();
   sheets_.clear();
   for (std::u16string_view name : plan_.sheet_files) {
@@ -77,9 +90,7 @@ void SkinnedControls::ApplyBindings(CBaseDialog& dialog, std::span<const SkinBin
     SheetSet sheets{};
     for (size_t i = 0; i < sheets.size(); ++i) sheets[i] = Sheet(binding.sheets[i]);
     if (binding.kind == BindingKind::kArrow) {
-      const ArrowSide side = binding.control == 1132 ? ArrowSide::kLeft : ArrowSide::kRight;
-      const int frame = arrow_frames_[binding.control].Next(0);
-      dialog.SkinArrow(*button, binding.key, ArrowSourceKey(side, false, frame), sheets[0]);
+      ShowArrow(dialog, binding.control, flipped_, -1);
     } else {
       dialog.SkinImageButton(*button, binding.key, sheets);
     }

@@ -27,10 +27,15 @@ class SkinnedControls {
   explicit SkinnedControls(const SkinWindowPlan& plan) : plan_(plan) {}
   ~SkinnedControls();
 
-  // Loads the sheets for the dialog's client size and applies every binding.
-  void Apply(CBaseDialog& dialog, const TextSource& texts);
+  // Loads the sheets for the dialog's client size and applies every binding;
+  // arrow pictures show their first frame, up or down by the flip setting.
+  void Apply(CBaseDialog& dialog, const TextSource& texts, bool flipped = false);
   // Applies more bindings (a page picture skinned again, say).
   void ApplyBindings(CBaseDialog& dialog, std::span<const SkinBinding> bindings, const TextSource& texts);
+
+  // Shows an arrow picture again: frame 0 or 1 shows frame 1 or 2, any other
+  // value the frame the arrow showed last; the up pictures when flipped.
+  void ShowArrow(CBaseDialog& dialog, int control_id, bool flipped, int frame);
 
   CPngButton* Button(int control_id) const;
   const std::map<int, std::unique_ptr<CPngButton>>& buttons() const { return buttons_; }
@@ -41,6 +46,7 @@ class SkinnedControls {
   std::vector<const StateSheet*> sheets_;
   std::map<int, std::unique_ptr<CPngButton>> buttons_;
   std::map<int, ArrowFrame> arrow_frames_;
+  bool flipped_ = false;
 };
 
 }  // namespace velkor
