@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -175,7 +176,9 @@ void CPngButton::Draw(HDC dc, const RECT& client) {
     SelectedObject no_fill(dc, GetStockObject(NULL_BRUSH));
     Rectangle(dc, 1, 1, width - 1, height - 1);
   } else if (sheet) {
-    BitBlt(dc, 0, 0, width, height, sheet->dc(), source_x_ - 1, source_y_ - 1, SRCCOPY);
+    // The face starts one pixel left of and above the source point.
+    auto before = [](int v) { return v == INT_MIN ? v : v - 1; };
+    BitBlt(dc, 0, 0, width, height, sheet->dc(), before(source_x_), before(source_y_), SRCCOPY);
   } else {
     // Nothing to show for this state: the window's own background stays.
     PaintParentBackground(hwnd_, dc);
@@ -228,6 +231,14 @@ bool CPngButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& 
       Redraw(false);
       result = 0;
       return true;
+    case WM_SIZE:
+      if (tooltip_ && tool_added_) {
+        // The tool covers the whole button, whatever its size now.
+        TOOLINFOW tool = ToolOf(hwnd_);
+        GetClientRect(hwnd_, &tool.rect);
+        SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+      }
+      return false;
     case WM_ERASEBKGND:
       result = TRUE;
       return true;
@@ -248,8 +259,11 @@ LRESULT CALLBACK CPngButton::SubclassProc(HWND hwnd, UINT message, WPARAM wparam
     if (message == WM_NCDESTROY && self) {
       RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
       RemovePropW(hwnd, kButtonProperty);
+      // The tooltip is owned by the dialog, not the button: it goes now.
+      if (self->tooltip_ && IsWindow(self->tooltip_)) DestroyWindow(self->tooltip_);
       self->hwnd_ = nullptr;
-      self->tooltip_ = nullptr;  // a child of the button, gone with it
+      self->tooltip_ = nullptr;
+      self->tool_added_ = false;
       return DefSubclassProc(hwnd, message, wparam, lparam);
     }
     LRESULT result = 0;

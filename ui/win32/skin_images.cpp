@@ -4,14 +4,17 @@
 #include <olectl.h>
 #include <gdiplus.h>
 
-#include <fstream>
-#include <iterator>
+#include <new>
 
 #include "platform/text.h"
 #include "platform/win32/wide.h"
 #include "ui/mask_shape.h"
 
 namespace velkor {
+
+namespace {
+UniqueRegion RegionFromMaskPixels(HBITMAP mask);
+}
 
 void EndProgramForMissingSkin() { ExitProcess(0); }
 
@@ -121,6 +124,15 @@ const StateSheet* SheetCache::Get(std::u16string_view window_kind, const std::u1
 }
 
 UniqueRegion RegionFromMask(HBITMAP mask) {
+  try {
+    return RegionFromMaskPixels(mask);
+  } catch (const std::bad_alloc&) {
+    return {};  // a mask too large to walk
+  }
+}
+
+namespace {
+UniqueRegion RegionFromMaskPixels(HBITMAP mask) {
   BITMAP info{};
   if (!mask || !GetObjectW(mask, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return {};
   const int width = info.bmWidth, height = info.bmHeight;
@@ -167,5 +179,6 @@ UniqueRegion RegionFromMask(HBITMAP mask) {
   if (!ok) return {};
   return shape;
 }
+}  // namespace
 
 }  // namespace velkor
