@@ -85,6 +85,20 @@ std::optional<std::u16string> LanguageTable::ReadKey(std::u16string_view key) {
   return Read(section, key);
 }
 
+std::u16string LanguageTable::TextOf(std::u16string_view key) {
+  if (std::optional<std::u16string> text = ReadKey(key)) return *text;
+  for (size_t i = 0; i < kLanguageSlotCount; ++i) {
+    if (EqualsNoCase(kSlots[i].key, key)) return std::u16string(kSlots[i].text);
+  }
+  for (size_t i = 0; i < kMainCaptionCount; ++i) {
+    if (EqualsNoCase(MainCaptionKeyName(MainCaption{i}), key)) return MainWindowLabels().captions[i];
+  }
+  for (size_t i = 0; i < kCompositeTextCount; ++i) {
+    if (EqualsNoCase(kComposite[i].key, key)) return std::u16string(kComposite[i].text);
+  }
+  return {};
+}
+
 int LanguageTable::ReadSelector() { return ParseLeadingInt(Read(u"LANGUAGE", u"language")); }
 
 namespace {

@@ -127,6 +127,9 @@ class LanguageTable {
   // Any key of the selected language's section as the file holds it now (a
   // missing key reads " "); nothing when no language is selected.
   std::optional<std::u16string> ReadKey(std::u16string_view key);
+  // What a window shows for a key: ReadKey, or with no language selected the
+  // key's built-in text (empty for a key that has none).
+  std::u16string TextOf(std::u16string_view key);
 
   const std::u16string& path() const { return path_; }
 

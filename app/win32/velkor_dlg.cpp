@@ -38,7 +38,7 @@ BOOL CVelkorDlg::OnInitDialog() {
   CBaseDialog::OnInitDialog();
   controls_.Apply(*this, [](std::u16string_view key) {
     LanguageTable* language = App().language.get();
-    return language ? language->ReadKey(key).value_or(u"") : std::u16string();
+    return language ? language->TextOf(key) : std::u16string();
   });
   // Out of the task bar while hidden; other instances find it by its marker.
   LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);

@@ -154,6 +154,11 @@ TEST_F(LanguageTableTest, WindowReadersFollowTheFileAsItStandsNow) {
   EXPECT_EQ(table.ReadKey(u"MENU_22"), u" ");
   store.WriteString(path, u"LANGUAGE", u"language", u"2");
   EXPECT_EQ(table.ReadKey(u"PROFILE_1"), std::nullopt);
+  // With no language the windows fall back to the built-in texts.
+  EXPECT_EQ(table.TextOf(u"MAIN_HELP_PROMPT"), u"Help");
+  EXPECT_EQ(table.TextOf(u"PROFILE_1"), u"hello");
+  EXPECT_EQ(table.TextOf(u"COMPOSITE_PROMPT_OSK"), u"Open the on-screen keyboard");
+  EXPECT_EQ(table.TextOf(u"NO_SUCH_KEY"), u"");
 }
 
 TEST_F(LanguageTableTest, LineBreaksWrittenAsEscapesBecomeLineBreaks) {

@@ -54,19 +54,11 @@ std::u16string ProgramFolder() {
 // program's windows read them.
 class Texts {
  public:
-  Texts(IniStore& ini, std::u16string path) : ini_(ini), path_(std::move(path)), table_(ini, path_) {
-    table_.Load();
-  }
-  std::u16string operator()(std::u16string_view key) const {
-    const std::u16string_view section = table_.Section();
-    if (section.empty()) return std::u16string(key);
-    return ExpandLineBreaks(ini_.ReadString(path_, section, key, u" "));
-  }
+  Texts(IniStore& ini, std::u16string path) : table_(ini, std::move(path)) { table_.Load(); }
+  std::u16string operator()(std::u16string_view key) { return table_.TextOf(key); }
   int language() const { return table_.language(); }
 
  private:
-  IniStore& ini_;
-  std::u16string path_;
   LanguageTable table_;
 };
 
