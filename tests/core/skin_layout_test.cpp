@@ -20,11 +20,13 @@ TEST(SkinRect, ReadsFourNumbersTheWayTheCLibraryDoes) {
   EXPECT_EQ(ParseSkinRect(u" 10, 20,\t30,+40 and more"), (SkinRect{10, 20, 30, 40}));
   EXPECT_EQ(ParseSkinRect(u"-5,0,7,8,9"), (SkinRect{-5, 0, 7, 8}));
   EXPECT_EQ(ParseSkinRect(u"99999999999,-99999999999,1,2"), (SkinRect{INT_MAX, INT_MIN, 1, 2}));
+  // What a missing key reads as.
+  EXPECT_EQ(ParseSkinRect(u"1,1,1,1,x"), kMissingSkinRect);
 }
 
 TEST(SkinRect, AnythingShortOfFourNumbersIsTheMissingRectangle) {
   for (const char16_t* bad : {u"", u"10", u"10,20", u"10,20,30", u"10,20,30,", u"10 ,20,30,40", u"a,b,c,d",
-                              u"10;20;30;40", u"1,1,1,1,x"}) {
+                              u"10;20;30;40"}) {
     EXPECT_EQ(ParseSkinRect(bad), kMissingSkinRect) << Utf16ToUtf8(bad);
   }
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -116,20 +117,20 @@ class SkinFolder {
   static constexpr int kWidth = 220, kHeight = 160;
   static COLORREF SheetPixel(int sheet, int x, int y) { return RGB(x, y, 0x20 * (sheet + 1)); }
 
-  explicit SkinFolder(bool with_mask = true) {
+  SkinFolder() {
     dir_.WriteUtf16("Profile.ini",
                     u"[SCREEN]\r\nMain=back.bmp\r\nMask=mask.bmp\r\n"
                     u"[BUTTONINFO]\r\nCONTROL_OK=10,20,30,40\r\nCONTROL_CANCEL=50,20,30,40\r\n"
                     u"FUNC_ADD=90,20,30,40\r\nFUNC_LOAD=130,20,30,40\r\nFUNC_DELETE=170,20,30,40\r\n"
-                    u"PROGRAM_LIST=10,70,200,80\r\n");
+                    u"PROGRAM_LIST=10,70,200,80\r\nLEFT_ARROW=60,100,20,10\r\nLIST_AT=40,50,9,9\r\n"
+                    u"[BUTTONINFO2]\r\nDOWN_ARROW_LEFT1=5,6,0,0\r\nDOWN_ARROW_LEFT2=25,6,0,0\r\n"
+                    u"UP_ARROW_LEFT1=5,30,0,0\r\nUP_ARROW_LEFT2=25,30,0,0\r\n");
     dir_.WriteBytes("back.bmp", BmpBytes(kWidth, kHeight, [](int x, int y) { return RGB(x, y, 1); }));
-    if (with_mask) {
-      // Rounded off: the four corner pixels are outside.
-      dir_.WriteBytes("mask.bmp", BmpBytes(kWidth, kHeight, [](int x, int y) {
-                        const bool corner = (x == 0 || x == kWidth - 1) && (y == 0 || y == kHeight - 1);
-                        return corner ? RGB(255, 255, 255) : RGB(0, 0, 0);
-                      }));
-    }
+    // Rounded off: the four corner pixels are outside.
+    dir_.WriteBytes("mask.bmp", BmpBytes(kWidth, kHeight, [](int x, int y) {
+                      const bool corner = (x == 0 || x == kWidth - 1) && (y == 0 || y == kHeight - 1);
+                      return corner ? RGB(255, 255, 255) : RGB(0, 0, 0);
+                    }));
     const char* sheets[] = {"Profile_normal.jpg", "Profile_over.jpg", "Profile_down.jpg", "s3.jpg", "s4.jpg"};
     for (int s = 0; s < 5; ++s) {
       dir_.WriteBytes(sheets[s], BmpBytes(kWidth, kHeight, [s](int x, int y) { return SheetPixel(s, x, y); }));
@@ -321,6 +322,65 @@ TEST_F(ProfileSkinTest, TooltipsWaitForATextAndPopAfterTwoSeconds) {
   EXPECT_EQ(SendMessageW(button->tooltip(), TTM_GETTOOLCOUNT, 0, 0), 1);
 }
 
+TEST_F(ProfileSkinTest, ArrowsFollowTheFlipAndRememberTheirFrame) {
+  // A plan of the test's own on the same template: an arrow on button 1010
+  // and the list moved by position only.
+  SkinBinding arrow;
+  arrow.key = u"LEFT_ARROW";
+  arrow.control = 1010;
+  arrow.kind = BindingKind::kArrow;
+  SkinBinding list;
+  list.key = u"LIST_AT";
+  list.control = 1007;
+  list.kind = BindingKind::kPositionOnly;
+  const SkinWindowPlan plan{SkinWindow::kProfile, 131, u"Profile.ini", {u"Profile_normal.jpg"}, {arrow, list}};
+  RECT list_before = Placement(1007);
+  SkinnedControls skinned(plan);
+  skinned.Apply(*dialog_, nullptr, /*flipped=*/false);
+  CPngButton* button = skinned.Button(1010);
+  ASSERT_NE(button, nullptr);
+  const RECT placed = Placement(1010);
+  EXPECT_EQ(placed.left, 60);
+  EXPECT_EQ(placed.top, 100);
+  EXPECT_EQ(placed.right - placed.left, 20);
+  EXPECT_EQ(placed.bottom - placed.top, 10);
+  auto source = [&] { return std::make_pair(button->source_x(), button->source_y()); };
+  EXPECT_EQ(source(), std::make_pair(5, 6));
+  skinned.ShowArrow(*dialog_, 1010, false, 1);
+  EXPECT_EQ(source(), std::make_pair(25, 6));
+  skinned.ShowArrow(*dialog_, 1010, false, -1);  // no frame: the last one again
+  EXPECT_EQ(source(), std::make_pair(25, 6));
+  skinned.ShowArrow(*dialog_, 1010, true, 7);
+  EXPECT_EQ(source(), std::make_pair(25, 30));
+  skinned.ShowArrow(*dialog_, 1010, true, 0);
+  EXPECT_EQ(source(), std::make_pair(5, 30));
+
+  const RECT list_after = Placement(1007);
+  EXPECT_EQ(list_after.left, 40);
+  EXPECT_EQ(list_after.top, 50);
+  EXPECT_EQ(list_after.right - list_after.left, list_before.right - list_before.left);
+  EXPECT_EQ(list_after.bottom - list_after.top, list_before.bottom - list_before.top);
+}
+
+// What a control's skin key says it is.
+enum class KeyKind { kAny, kPicture, kCombo, kEdit, kLabel, kButton };
+KeyKind KindOfKey(const SkinBinding& b) {
+  const std::string key = Utf16ToUtf8(b.key);
+  auto ends = [&](const char* tail) {
+    const std::string t(tail);
+    return key.size() >= t.size() && key.compare(key.size() - t.size(), t.size(), t) == 0;
+  };
+  auto has = [&](const char* part) { return key.find(part) != std::string::npos; };
+  if (b.kind == BindingKind::kImageButton || b.kind == BindingKind::kArrow || ends("Button") || has("m_btn_"))
+    return KeyKind::kButton;
+  // The busy indicator shows pictures although its key calls it a static.
+  if (has("StaPic") || ends("PIC") || ends("Slider") || key == "CONTROL_JDTStatic") return KeyKind::kPicture;
+  if (has("combo") || has("Combo") || has("Combox")) return KeyKind::kCombo;
+  if (has("m_edit_")) return KeyKind::kEdit;
+  if (has("Static") || ends("Statc") || ends("_static")) return KeyKind::kLabel;
+  return KeyKind::kAny;
+}
+
 TEST(DialogTemplates, HoldEveryControlTheSkinFilesPlace) {
   for (SkinWindow window : AllSkinWindows()) {
     const SkinWindowPlan& plan = SkinPlanOf(window);
@@ -331,10 +391,24 @@ TEST(DialogTemplates, HoldEveryControlTheSkinFilesPlace) {
       HWND control = GetDlgItem(dialog, b.control);
       ASSERT_NE(control, nullptr) << "template " << plan.template_id << " lacks " << b.control << " for "
                                   << Utf16ToUtf8(b.key);
-      if (b.kind == BindingKind::kImageButton || b.kind == BindingKind::kArrow) {
-        wchar_t cls[32] = {};
-        GetClassNameW(control, cls, 32);
-        EXPECT_EQ(_wcsicmp(cls, L"Button"), 0) << b.control << " is a " << Utf16ToUtf8(FromWide(cls));
+      wchar_t cls[32] = {};
+      GetClassNameW(control, cls, 32);
+      const std::string name = Utf16ToUtf8(FromWide(cls));
+      const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+      const std::string what = Utf16ToUtf8(b.key) + " (" + std::to_string(b.control) + ") is a " + name;
+      switch (KindOfKey(b)) {
+        case KeyKind::kButton: EXPECT_EQ(_wcsicmp(cls, L"Button"), 0) << what; break;
+        case KeyKind::kPicture:
+          EXPECT_EQ(_wcsicmp(cls, L"Static"), 0) << what;
+          EXPECT_EQ(style & SS_TYPEMASK, SS_BITMAP) << what;
+          break;
+        case KeyKind::kCombo: EXPECT_EQ(_wcsicmp(cls, L"ComboBox"), 0) << what; break;
+        case KeyKind::kEdit: EXPECT_EQ(_wcsicmp(cls, L"Edit"), 0) << what; break;
+        case KeyKind::kLabel:
+          EXPECT_EQ(_wcsicmp(cls, L"Static"), 0) << what;
+          EXPECT_NE(style & SS_TYPEMASK, SS_BITMAP) << what;
+          break;
+        case KeyKind::kAny: break;
       }
     }
     DestroyWindow(dialog);
@@ -342,9 +416,13 @@ TEST(DialogTemplates, HoldEveryControlTheSkinFilesPlace) {
 }
 
 // The skin viewer opens a window the way the program does; a skin without
-// its mask ends it at once with exit code 0.
-TEST(MissingSkinPicture, EndsTheProgramQuietly) {
-  SkinFolder folder(/*with_mask=*/false);
+// its background, its mask or one of its sheets ends it at once with exit
+// code 0.
+class MissingSkinPicture : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(MissingSkinPicture, EndsTheProgramQuietly) {
+  SkinFolder folder;
+  std::filesystem::remove(std::filesystem::path(folder.File(GetParam())));
   std::u16string viewer = ModulePath();
   viewer = viewer.substr(0, viewer.find_last_of(u"\\/") + 1) + u"skin_viewer.exe";
   std::wstring command = L"\"" + ToWide(viewer) + L"\" profile --seconds 20 --skins \"" + ToWide(folder.path()) + L"\"";
@@ -362,6 +440,8 @@ TEST(MissingSkinPicture, EndsTheProgramQuietly) {
   EXPECT_EQ(waited, WAIT_OBJECT_0) << "the viewer kept running";
   EXPECT_EQ(code, 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Skin, MissingSkinPicture, ::testing::Values("back.bmp", "mask.bmp", "Profile_over.jpg"));
 
 }  // namespace
 }  // namespace velkor::testing
