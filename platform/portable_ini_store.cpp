@@ -44,6 +44,23 @@ std::string EncodeUtf16(std::u16string_view text, bool big_endian) {
   return out;
 }
 
+// Calls emit(text, ending) for every line: the ending is "\r\n", "\n", "\r",
+// or empty for a last line without one. Nothing follows a final line ending.
+template <typename Char, typename Emit>
+void SplitLines(std::basic_string_view<Char> text, Emit emit) {
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = start;
+    while (end < text.size() && text[end] != Char('\r') && text[end] != Char('\n')) ++end;
+    size_t width = 0;
+    if (end < text.size()) {
+      width = (text[end] == Char('\r') && end + 1 < text.size() && text[end + 1] == Char('\n')) ? 2 : 1;
+    }
+    emit(text.substr(start, end - start), text.substr(end, width));
+    start = end + width;
+  }
+}
+
 bool ReadAll(const fs::path& path, std::string& bytes) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
@@ -95,57 +112,63 @@ IniDocument::Line IniDocument::Classify(std::u16string text) {
 
 IniDocument IniDocument::Parse(const std::string& bytes) {
   IniDocument doc;
-  std::u16string text;
+  std::optional<std::u16string> wide;
+  size_t start = 0;
   if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF &&
       static_cast<uint8_t>(bytes[1]) == 0xFE) {
     doc.encoding_ = Encoding::kUtf16Le;
-    text = DecodeUtf16(bytes, 2, false);
+    wide = DecodeUtf16(bytes, 2, false);
   } else if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFE &&
              static_cast<uint8_t>(bytes[1]) == 0xFF) {
     doc.encoding_ = Encoding::kUtf16Be;
-    text = DecodeUtf16(bytes, 2, true);
+    wide = DecodeUtf16(bytes, 2, true);
   } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     doc.encoding_ = Encoding::kUtf8Bom;
-    text = Utf8ToUtf16(std::string_view(bytes).substr(3));
+    start = 3;
+  }
+  if (wide) {
+    SplitLines(std::u16string_view(*wide), [&doc](std::u16string_view text, std::u16string_view ending) {
+      Line& line = doc.lines_.emplace_back(Classify(std::u16string(text)));
+      line.ending = ending;
+    });
   } else {
-    text = Utf8ToUtf16(bytes);
+    // Line breaks are single bytes that never occur inside a character of
+    // UTF-8 or of the ANSI code pages, so the bytes split safely. Each line is
+    // read as UTF-8; bytes that are not (an ANSI file) read as U+FFFD but are
+    // kept as they were for writing.
+    SplitLines(std::string_view(bytes).substr(start), [&doc](std::string_view text, std::string_view ending) {
+      Line& line = doc.lines_.emplace_back(Classify(Utf8ToUtf16(text)));
+      line.raw = std::string(text);
+      line.ending.assign(ending.begin(), ending.end());
+    });
   }
-  bool newline_seen = false;
-  size_t start = 0;
-  for (size_t i = 0; i <= text.size(); ++i) {
-    if (i < text.size() && text[i] != u'\r' && text[i] != u'\n') continue;
-    if (i == text.size() && start == i) break;
-    doc.lines_.push_back(Classify(text.substr(start, i - start)));
-    if (i < text.size()) {
-      size_t width = (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ? 2 : 1;
-      if (!newline_seen) {
-        doc.newline_ = text.substr(i, width);
-        newline_seen = true;
-      }
-      i += width - 1;
-    }
-    start = i + 1;
-  }
+  // Only the last line can lack an ending, so the first line's is the file's.
+  if (!doc.lines_.empty() && !doc.lines_.front().ending.empty()) doc.newline_ = doc.lines_.front().ending;
   return doc;
 }
 
 std::string IniDocument::Serialise() const {
-  std::u16string text;
+  if (encoding_ == Encoding::kUtf16Le || encoding_ == Encoding::kUtf16Be) {
+    std::u16string text;
+    for (const Line& line : lines_) {
+      text += line.text;
+      text += line.ending;
+    }
+    return EncodeUtf16(text, encoding_ == Encoding::kUtf16Be);
+  }
+  std::string out = encoding_ == Encoding::kUtf8Bom ? "\xEF\xBB\xBF" : "";
   for (const Line& line : lines_) {
-    text += line.text;
-    text += newline_;
+    out += line.raw ? *line.raw : Utf16ToUtf8(line.text);
+    for (char16_t c : line.ending) out += static_cast<char>(c);
   }
-  switch (encoding_) {
-    case Encoding::kUtf16Le:
-      return EncodeUtf16(text, false);
-    case Encoding::kUtf16Be:
-      return EncodeUtf16(text, true);
-    case Encoding::kUtf8Bom:
-      return "\xEF\xBB\xBF" + Utf16ToUtf8(text);
-    case Encoding::kUtf8:
-      break;
-  }
-  return Utf16ToUtf8(text);
+  return out;
+}
+
+void IniDocument::InsertLine(size_t at, std::u16string text) {
+  if (at > 0 && lines_[at - 1].ending.empty()) lines_[at - 1].ending = newline_;
+  Line line = Classify(std::move(text));
+  line.ending = newline_;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }
 
 size_t IniDocument::FindSection(std::u16string_view name) const {
@@ -177,25 +200,27 @@ void IniDocument::Set(std::u16string_view section, std::u16string_view key,
   const std::u16string_view wanted = TrimBlanks(key);
   const size_t head = FindSection(section);
   if (head == std::u16string::npos) {
-    if (!lines_.empty() && !TrimBlanks(lines_.back().text).empty()) lines_.push_back(Line{});
+    if (!lines_.empty() && !TrimBlanks(lines_.back().text).empty()) InsertLine(lines_.size(), u"");
     std::u16string header(1, u'[');
     header.append(TrimBlanks(section));
     header += u']';
-    lines_.push_back(Classify(std::move(header)));
-    lines_.push_back(Classify(std::u16string(wanted) + u"=" + std::u16string(value)));
+    InsertLine(lines_.size(), std::move(header));
+    InsertLine(lines_.size(), std::u16string(wanted) + u"=" + std::u16string(value));
     return;
   }
   size_t insert_at = head + 1;
   for (size_t i = head + 1; i < lines_.size() && lines_[i].kind != Kind::kSection; ++i) {
     Line& line = lines_[i];
     if (line.kind == Kind::kKey && EqualsNoCase(line.name, wanted)) {
-      line = Classify(line.name + u"=" + std::u16string(value));
+      // The new text is written as UTF-8; the line keeps its own ending.
+      Line replaced = Classify(line.name + u"=" + std::u16string(value));
+      replaced.ending = std::move(line.ending);
+      line = std::move(replaced);
       return;
     }
     if (!TrimBlanks(line.text).empty()) insert_at = i + 1;
   }
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert_at),
-                Classify(std::u16string(wanted) + u"=" + std::u16string(value)));
+  InsertLine(insert_at, std::u16string(wanted) + u"=" + std::u16string(value));
 }
 
 const IniDocument* PortableIniStore::Load(const std::u16string& path) {

@@ -35,14 +35,22 @@ class IniDocument {
     std::u16string name;   // section name or key name, trimmed
     size_t value_pos = 0;  // for keys: index just after '='
     bool has_value = false;
+    // In 8-bit files, the line's bytes as read, written back as they are so
+    // that bytes which are not UTF-8 (an ANSI code page) survive; nothing for
+    // a line this program wrote, which is written as UTF-8.
+    std::optional<std::string> raw;
+    std::u16string ending;  // "\r\n", "\n" or "\r"; empty for a last line without one
   };
   static Line Classify(std::u16string text);
   // Index of the first line of the first section called name, or npos.
   size_t FindSection(std::u16string_view name) const;
+  // Puts a new line before index at, ending it with the file's line ending;
+  // the line before it gets one first if it had none.
+  void InsertLine(size_t at, std::u16string text);
 
   std::vector<Line> lines_;
   Encoding encoding_ = Encoding::kUtf8;
-  std::u16string newline_ = u"\r\n";
+  std::u16string newline_ = u"\r\n";  // the first line's ending, for new lines
 };
 
 class PortableIniStore : public IniStore {

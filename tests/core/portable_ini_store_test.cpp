@@ -8,6 +8,13 @@
 namespace velkor::testing {
 namespace {
 
+// text as UTF-16LE bytes with a mark.
+std::string Utf16Le(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return bytes;
+}
+
 INSTANTIATE_TEST_SUITE_P(Portable, IniContract,
                          ::testing::Values(IniStoreMaker{
                              "Portable", [] { return std::make_unique<PortableIniStore>(); }}),
@@ -32,6 +39,39 @@ TEST(IniDocument, EncodingsAreDetectedAndKept) {
   EXPECT_EQ(bom8.Serialise(), "\xEF\xBB\xBF[S]\r\nk=\xE4\xB8\xAD\r\n");
 }
 
+TEST(IniDocument, LineEndingsStayAsTheyWere) {
+  // Mixed endings, a lone "\r", and a last line without one.
+  auto doc = IniDocument::Parse("[A]\r\nx=1\nlone\r\r\ny=2");
+  doc.Set(u"A", u"x", u"5");
+  doc.Set(u"A", u"y", u"6");
+  EXPECT_EQ(doc.Serialise(), "[A]\r\nx=5\nlone\r\r\ny=6");
+  // A key added after it starts a line of its own; new lines take the first line's ending.
+  doc.Set(u"A", u"z", u"7");
+  EXPECT_EQ(doc.Serialise(), "[A]\r\nx=5\nlone\r\r\ny=6\r\nz=7\r\n");
+
+  auto lf = IniDocument::Parse("[A]\nx=1");
+  lf.Set(u"B", u"k", u"v");
+  EXPECT_EQ(lf.Serialise(), "[A]\nx=1\n\n[B]\nk=v\n");
+  auto bare = IniDocument::Parse("[A]");  // no ending anywhere: CRLF
+  bare.Set(u"A", u"k", u"v");
+  EXPECT_EQ(bare.Serialise(), "[A]\r\nk=v\r\n");
+
+  auto wide = IniDocument::Parse(Utf16Le(u"[S]\nk=1\r\nlast=x"));
+  wide.Set(u"S", u"k", u"中");
+  wide.Set(u"S", u"new", u"2");
+  EXPECT_EQ(wide.Serialise(), Utf16Le(u"[S]\nk=中\r\nlast=x\nnew=2\n"));
+}
+
+TEST(IniDocument, ReadAndWrittenUnchangedKeepsEveryByte) {
+  const std::string gbk = "\xD6\xD0\xCE\xC4";  // 中文 in the Chinese ANSI code page
+  for (const std::string& bytes : {"; " + gbk + "\r\n[" + gbk + "]\n" + gbk + "=" + gbk + "\r\r\n\n" + gbk,
+                                   "\xEF\xBB\xBF[S]\nk=" + gbk + "\xE4\xB8\r\n", std::string("\xEF\xBB\xBF"),
+                                   std::string(), std::string("\n\r\r\n"), std::string("\xFF"),
+                                   Utf16Le(u"[S]\r\nk=\xDC00\r\rend")}) {
+    EXPECT_EQ(IniDocument::Parse(bytes).Serialise(), bytes);
+  }
+}
+
 TEST(IniDocument, JunkNeverBreaksReading) {
   // Lines without "=", unclosed sections, stray bytes and odd line ends.
   const std::string junk = "garbage\r[unclosed\n=novalue\n[S]\nflag\n\xFF\xFE\xFD=1\r\nk=v\n[]\n";
@@ -51,6 +91,20 @@ TEST(PortableIniStore, SeesAFileChangedBehindItsBack) {
   EXPECT_EQ(store.ReadString(path, u"S", u"k", u" "), u"old");
   dir.WriteBytes("a.ini", "[S]\nk=newer value\n");
   EXPECT_EQ(store.ReadString(path, u"S", u"k", u" "), u"newer value");
+}
+
+TEST(PortableIniStore, WriteLeavesLegacyBytesOfOtherLinesAsTheyWere) {
+  TempDir dir;
+  PortableIniStore store;
+  const std::string gbk = "\xD6\xD0\xCE\xC4";  // 中文 in the Chinese ANSI code page
+  const auto path = dir.WriteBytes("gbk.ini", "[S]\r\nname=" + gbk + "\r\nk=1\r\n[" + gbk + "]\nx=" + gbk);
+  ASSERT_TRUE(store.WriteString(path, u"S", u"k", u"2"));
+  EXPECT_EQ(dir.ReadBytes("gbk.ini"), "[S]\r\nname=" + gbk + "\r\nk=2\r\n[" + gbk + "]\nx=" + gbk);
+  // A new line is UTF-8 among the old bytes.
+  ASSERT_TRUE(store.WriteString(path, u"S", u"title", u"中"));
+  EXPECT_EQ(dir.ReadBytes("gbk.ini"),
+            "[S]\r\nname=" + gbk + "\r\nk=2\r\ntitle=\xE4\xB8\xAD\r\n[" + gbk + "]\nx=" + gbk);
+  EXPECT_EQ(store.ReadString(path, u"S", u"title", u" "), u"中");
 }
 
 }  // namespace
