@@ -8,6 +8,7 @@
 #include <iterator>
 #include <optional>
 
+#include "platform/atomic_file.h"
 #include "platform/text.h"
 
 namespace velkor {
@@ -300,11 +301,21 @@ std::optional<std::string> ReadAllBytes(const std::u16string& path) {
   return bytes;
 }
 
+// Through a temporary file, so that a write that fails (a full disk) leaves
+// the file as it was rather than cut short.
 bool WriteAllBytes(const std::u16string& path, const std::string& bytes) {
-  std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out.flush());
+  return WriteFileAtomically(path, bytes.data(), bytes.size());
+}
+
+// Only a file that plainly isn't there: one that exists but can't be read (or
+// whose state can't be learnt) is not.
+bool IsMissing(const std::u16string& path) {
+  try {
+    std::error_code ec;
+    return fs::symlink_status(fs::path(path), ec).type() == fs::file_type::not_found;
+  } catch (...) {
+    return false;
+  }
 }
 
 }  // namespace
@@ -334,9 +345,10 @@ void SeedUserModeFiles(IniStore& ini, const LightingFiles& files) {
     const std::u16string target = files.UserModeFilePath(n);
     if (bytes) {
       WriteAllBytes(target, *bytes);
-    } else if (!ReadAllBytes(target)) {
+    } else if (IsMissing(target)) {
       // No template: a missing file is made empty (it reads as defaults),
-      // but a user's existing file is never wiped.
+      // but a user's existing file is never wiped, even one that can't be
+      // read just now.
       WriteAllBytes(target, std::string());
     }
   }

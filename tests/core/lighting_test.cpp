@@ -6,8 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
 
 #include "device/commands.h"
 #include "device/transport.h"
@@ -318,6 +323,63 @@ TEST(LightingFilesTest, AMissingTemplateLeavesEmptyFilesThatReadAsDefaults) {
   const UserModeKey key = UserModeFile(ini, files.UserModeFilePath(0)).Key(0, 64);
   EXPECT_EQ(key.colour, kRed);
   EXPECT_TRUE(key.follows_base);
+}
+
+#if !defined(_WIN32)
+// Files can't grow past `limit` bytes while it lives, as on a full disk: a
+// write past it fails (EFBIG) instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t limit) {
+    if (getrlimit(RLIMIT_FSIZE, &old_limit_) != 0) return;
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old_limit_;
+    small.rlim_cur = limit;
+    ok_ = old_handler_ != SIG_ERR && setrlimit(RLIMIT_FSIZE, &small) == 0;
+  }
+  ~FileSizeLimit() {
+    if (old_handler_ == SIG_ERR) return;
+    setrlimit(RLIMIT_FSIZE, &old_limit_);
+    std::signal(SIGXFSZ, old_handler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  rlimit old_limit_{};
+  void (*old_handler_)(int) = SIG_ERR;
+  bool ok_ = false;
+};
+#endif
+
+TEST(LightingFilesTest, AFullDiskNeverCostsAUserTheirSchemes) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "a full disk is simulated with a file size limit";
+#else
+  TempDir dir;
+  PortableIniStore ini;
+  std::string schemes = "\xFF\xFE";
+  for (int n = 0; schemes.size() < 20000; ++n) schemes += "K" + std::to_string(n) + "=12,34,56,0\r\n";
+  const LightingFiles files{dir.path().u16string(), dir.WriteBytes("template.userd", std::string(12000, 'T'))};
+  const std::u16string mine = dir.WriteBytes("UserDengColor_0.userd", schemes);
+  bool copied = true;
+  {
+    const FileSizeLimit full(4096);
+    ASSERT_TRUE(full.ok());
+    copied = CopyFileBytes(files.template_file, mine);  // a restore
+    SeedUserModeFiles(ini, files);                       // the first start
+  }
+  EXPECT_FALSE(copied);
+  const std::string after = dir.ReadBytes("UserDengColor_0.userd");
+  EXPECT_EQ(after.size(), schemes.size());
+  EXPECT_TRUE(after == schemes) << "the schemes are not what they were";
+  // Nothing half-written is left behind either.
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "template.userd" || name == "UserDengColor_0.userd" || name == "wskb.ini") << name;
+  }
+#endif
 }
 
 // ---- Loading -------------------------------------------------------------------
