@@ -12,6 +12,8 @@ namespace velkor {
 
 namespace {
 
+constexpr long kLongestLateMs = 60000;
+
 bool ParseNumber(const std::string& text, long& value) {
   if (text.empty()) return false;
   char* end = nullptr;
@@ -47,7 +49,9 @@ std::string Status(KeyboardEmulator& e) {
   out << "faults:";
   if (e.faults().empty()) out << " none";
   for (const Fault& f : e.faults()) {
-    out << " [" << FaultName(f.kind) << " x" << (f.count < 0 ? std::string("always") : std::to_string(f.count));
+    out << " [" << FaultName(f.kind);
+    if (f.kind == FaultKind::kLate) out << " " << f.delay.count() << " ms";
+    out << " x" << (f.count < 0 ? std::string("always") : std::to_string(f.count));
     if (f.command >= 0) {
       char code[8];
       std::snprintf(code, sizeof(code), "0x%02X", f.command);
@@ -72,18 +76,27 @@ std::string FaultCommand(KeyboardEmulator& e, const std::vector<std::string>& w)
   if (w[1] == "random") {
     long seed = 0;
     long percent = 0;
-    if (w.size() != 4 || !ParseNumber(w[2], seed) || !ParseNumber(w[3], percent)) {
-      return "error: fault random <seed> <percent>\n";
+    long late_ms = 0;
+    if ((w.size() != 4 && w.size() != 5) || !ParseNumber(w[2], seed) || !ParseNumber(w[3], percent) ||
+        (w.size() == 5 && (!ParseNumber(w[4], late_ms) || late_ms < 0 || late_ms > kLongestLateMs))) {
+      return "error: fault random <seed> <percent> [late-ms]\n";
     }
-    e.SetRandomFaults(static_cast<uint32_t>(seed), static_cast<int>(percent));
+    e.SetRandomFaults(static_cast<uint32_t>(seed), static_cast<int>(percent), static_cast<int>(late_ms));
     return "ok\n";
   }
   const auto kind = ParseFaultKind(w[1]);
-  if (!kind) return "error: fault kinds are noreply, echo, status-ff, status-fe, refuse\n";
+  if (!kind) return "error: fault kinds are noreply, echo, status-ff, status-fe, refuse, late\n";
   Fault f;
   f.kind = *kind;
   size_t i = 2;
   long n = 0;
+  if (f.kind == FaultKind::kLate) {
+    if (i >= w.size() || !ParseNumber(w[i], n) || n < 0 || n > kLongestLateMs) {
+      return "error: fault late <ms> [count|always] [command-code] [after N]\n";
+    }
+    f.delay = std::chrono::milliseconds(n);
+    ++i;
+  }
   if (i < w.size() && w[i] == "always") {
     f.count = -1;
     ++i;

@@ -60,13 +60,14 @@ const char* FaultName(FaultKind kind) {
     case FaultKind::kStatusFF: return "status-ff";
     case FaultKind::kStatusFE: return "status-fe";
     case FaultKind::kRefuse: return "refuse";
+    case FaultKind::kLate: return "late";
   }
   return "?";
 }
 
 std::optional<FaultKind> ParseFaultKind(const std::string& name) {
   for (FaultKind k : {FaultKind::kNoReply, FaultKind::kWrongEcho, FaultKind::kStatusFF,
-                      FaultKind::kStatusFE, FaultKind::kRefuse}) {
+                      FaultKind::kStatusFE, FaultKind::kRefuse, FaultKind::kLate}) {
     if (name == FaultName(k)) return k;
   }
   return std::nullopt;
@@ -124,9 +125,10 @@ void KeyboardEmulator::ClearFaults() {
   random_faults_ = false;
 }
 
-void KeyboardEmulator::SetRandomFaults(uint32_t seed, int percent) {
+void KeyboardEmulator::SetRandomFaults(uint32_t seed, int percent, int late_ms) {
   random_.seed(seed);
   random_percent_ = std::clamp(percent, 0, 100);
+  random_late_ms_ = std::max(late_ms, 0);
   random_faults_ = random_percent_ > 0;
 }
 
@@ -140,9 +142,10 @@ std::optional<Fault> KeyboardEmulator::TakeFault(uint8_t command) {
   if (random_faults_) {
     std::uniform_int_distribution<int> percent(0, 99);
     if (percent(random_) < random_percent_) {
-      std::uniform_int_distribution<int> kind(0, 4);
+      std::uniform_int_distribution<int> kind(0, random_late_ms_ > 0 ? 5 : 4);
       Fault f;
       f.kind = static_cast<FaultKind>(kind(random_));
+      f.delay = std::chrono::milliseconds(random_late_ms_);
       return f;
     }
   }
@@ -207,6 +210,9 @@ Report KeyboardEmulator::Execute(const uint8_t* q, uint8_t& status) {
           status = kStatusFailFE;
         } else {
           std::memcpy(config_.data(), data, kConfigBlockSize);
+          // Byte 11 tells how much macro memory there is: the memory follows
+          // it (keeping what fits), so the block and the memory always agree.
+          macros_.resize(static_cast<size_t>(config_[kConfigMacroCapacity]) * 128, 0);
           dirty_ = true;
         }
         break;
@@ -281,9 +287,11 @@ RequestOutcome KeyboardEmulator::HandleCommandReport(const uint8_t* report, size
       reply[3] = static_cast<uint8_t>(q[3] ^ 0x40);
       StoreChecksum(reply.data());
     }
+    if (fault && fault->kind == FaultKind::kLate) outcome.reply_delay = fault->delay;
   }
+  const char* marker = !fault ? "" : fault->kind == FaultKind::kLate ? " (late)" : " (fault)";
   std::snprintf(head, sizeof(head), "#%llu < %-22s status=%02X%s | ", static_cast<unsigned long long>(n),
-                CommandName(reply[3]), reply[7], fault ? " (fault)" : "");
+                CommandName(reply[3]), reply[7], marker);
   Log(head + HexBytes(reply.data(), kReportSize));
   outcome.reply = reply;
   return outcome;
@@ -390,7 +398,7 @@ bool KeyboardEmulator::RestoreState(const std::vector<uint8_t>& bytes) {
     return false;
   }
   // A state whose profile or macro memory the keyboard could not have.
-  if (next.config_[kConfigActiveProfile] > 2 || macro_size < 16 ||
+  if (next.config_[kConfigActiveProfile] > 2 ||
       macro_size != static_cast<uint32_t>(next.config_[kConfigMacroCapacity]) * 128) {
     return false;
   }

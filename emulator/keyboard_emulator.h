@@ -28,13 +28,14 @@
 
 namespace velkor {
 
-enum class FaultKind { kNoReply, kWrongEcho, kStatusFF, kStatusFE, kRefuse };
+enum class FaultKind { kNoReply, kWrongEcho, kStatusFF, kStatusFE, kRefuse, kLate };
 
 struct Fault {
   FaultKind kind = FaultKind::kNoReply;
   int count = 1;         // requests it hits; -1 for every one
   int command = -1;      // only requests with this command code; -1 for any
   int after = 0;         // matching requests let through before it hits
+  std::chrono::milliseconds delay{0};  // kLate: how much later than usual the reply comes
 };
 
 const char* FaultName(FaultKind kind);
@@ -58,6 +59,7 @@ struct RequestOutcome {
   bool refused = false;                // the write did not go out
   std::optional<Report> reply;         // the keyboard's answer, if any
   std::vector<KeyboardEvent> events;   // e.g. leaving for boot mode
+  std::chrono::microseconds reply_delay{0};  // on top of the latency (a late reply)
 };
 
 class KeyboardEmulator {
@@ -91,7 +93,9 @@ class KeyboardEmulator {
   // Faults.
   void AddFault(const Fault& fault) { faults_.push_back(fault); }
   void ClearFaults();
-  void SetRandomFaults(uint32_t seed, int percent);
+  // That share of all requests gets a fault of a random kind; with late_ms
+  // above 0, replies that come late_ms late are among the kinds.
+  void SetRandomFaults(uint32_t seed, int percent, int late_ms = 0);
   const std::vector<Fault>& faults() const { return faults_; }
 
   LatencyModel latency;
@@ -138,6 +142,7 @@ class KeyboardEmulator {
   std::vector<Fault> faults_;
   bool random_faults_ = false;
   int random_percent_ = 0;
+  int random_late_ms_ = 0;
   std::mt19937 random_;
 
   std::deque<std::string> log_;

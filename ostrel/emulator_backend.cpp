@@ -146,7 +146,7 @@ int EmulatorBackend::WriteReport(const DeviceSelector& selector, const uint8_t* 
         std::chrono::steady_clock::now() - arrived);
     sink->InputReport(KeyboardInterface::kCommand,
                       std::vector<uint8_t>(outcome.reply->begin(), outcome.reply->end()),
-                      std::max(back_latency - spent, std::chrono::microseconds(0)));
+                      std::max(back_latency - spent, std::chrono::microseconds(0)) + outcome.reply_delay);
   }
   Deliver(outcome.events);
   return 1;

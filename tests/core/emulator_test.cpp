@@ -121,6 +121,63 @@ TEST(KeyboardEmulator, FaultsHitTheRequestsTheyName) {
   EXPECT_NE(pattern(7).find_first_not_of('.'), std::string::npos);
 }
 
+TEST(KeyboardEmulator, ALateReplyIsTheRealAnswerDeliveredLater) {
+  KeyboardEmulator e;
+  ASSERT_EQ(Command(e, "fault late 1500 2 0x03"), "ok\n");
+  EXPECT_NE(Command(e, "status").find("[late 1500 ms x2 on 0x03]"), std::string::npos);
+  const auto begin = e.HandleCommandReport(Request(0x01, 0, 0).data(), 64);
+  EXPECT_EQ(begin.reply_delay.count(), 0);
+  const auto late = e.HandleCommandReport(Request(0x03, 44, 0).data(), 64);
+  ASSERT_TRUE(late.reply);
+  EXPECT_EQ(late.reply_delay, std::chrono::milliseconds(1500));
+  EXPECT_EQ((*late.reply)[7], 0x00);
+  EXPECT_EQ((*late.reply)[8], 'V');  // the configuration block itself
+  EXPECT_NE(e.log().back().find("(late)"), std::string::npos);
+  for (const char* line : {"fault late", "fault late soon", "fault late -1", "fault late 60001",
+                           "fault random 1 10 x"}) {
+    EXPECT_EQ(Command(e, line).rfind("error:", 0), 0u) << "'" << line << "'";
+  }
+
+  // Random faults include late replies only when asked to.
+  const auto kinds = [&](int late_ms) {
+    KeyboardEmulator k;
+    k.SetRandomFaults(3, 100, late_ms);
+    int late_replies = 0;
+    for (int i = 0; i < 200; ++i) late_replies += k.HandleCommandReport(Request(0x03, 44, 0).data(), 64).reply_delay.count() > 0;
+    return late_replies;
+  };
+  EXPECT_EQ(kinds(0), 0);
+  EXPECT_GT(kinds(40), 0);
+}
+
+// The macro capacity in the configuration block and the size of the macro
+// memory agree after a configuration write, so the saved state loads again.
+TEST(KeyboardEmulator, AConfigurationWriteThatChangesTheCapacityKeepsTheStateLoadable) {
+  KeyboardEmulator e;
+  e.macros()[20] = 0x77;
+  Report write = Request(0x04, 44, 0);
+  std::copy(e.config().begin(), e.config().end(), write.begin() + 8);
+  write[8 + 11] = 0x02;  // 256 bytes of macro memory
+  StoreChecksum(write.data());
+  ASSERT_EQ((*e.HandleCommandReport(write.data(), 64).reply)[7], 0x00);
+  EXPECT_EQ(e.macros().size(), 256u);
+  EXPECT_EQ(e.macros()[20], 0x77);  // what fits is kept
+
+  KeyboardEmulator reloaded;
+  ASSERT_TRUE(reloaded.RestoreState(e.SaveState()));
+  EXPECT_EQ(reloaded.config()[11], 0x02);
+  EXPECT_EQ(reloaded.macros().size(), 256u);
+  // A read past the smaller memory is refused like any other.
+  EXPECT_EQ((*reloaded.HandleCommandReport(Request(0x09, 16, 256 - 8).data(), 64).reply)[7], 0xFE);
+
+  write[8 + 11] = 0x00;  // no macro memory at all
+  StoreChecksum(write.data());
+  ASSERT_EQ((*e.HandleCommandReport(write.data(), 64).reply)[7], 0x00);
+  ASSERT_TRUE(reloaded.RestoreState(e.SaveState()));
+  EXPECT_TRUE(reloaded.macros().empty());
+  EXPECT_EQ(Command(reloaded, "dump macros"), "");
+}
+
 TEST(KeyboardEmulator, ControlCommandsAnswerBadInputWithAnError) {
   KeyboardEmulator e;
   for (const char* line : {"", "frobnicate", "fault", "fault sometimes", "fault echo 0", "fault echo 1 0x100",

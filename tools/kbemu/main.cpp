@@ -1,8 +1,8 @@
 // kbemu: drives and inspects the keyboard emulator.
 //
 //   kbemu status | attach | detach | bankkey | lightkey | activity | reset
-//   kbemu fault <noreply|echo|status-ff|status-fe|refuse> [count|always] [command-code] [after N]
-//   kbemu fault random <seed> <percent> | kbemu fault clear
+//   kbemu fault <noreply|echo|status-ff|status-fe|refuse|late MS> [count|always] [command-code] [after N]
+//   kbemu fault random <seed> <percent> [late-ms] | kbemu fault clear
 //   kbemu dump <config|lighting|colours P|keymap P|default|macros>
 //   kbemu log [N] | kbemu log clear | kbemu latency <to-keyboard-us> <to-host-us>
 //
@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
   if (words.empty() || words[0] == "help" || words[0] == "--help") {
     std::fputs(
         "usage: kbemu status | attach | detach | bankkey | lightkey | activity | reset\n"
-        "       kbemu fault <noreply|echo|status-ff|status-fe|refuse> [count|always] [code] [after N]\n"
-        "       kbemu fault random <seed> <percent> | kbemu fault clear\n"
+        "       kbemu fault <noreply|echo|status-ff|status-fe|refuse|late MS> [count|always] [code] [after N]\n"
+        "       kbemu fault random <seed> <percent> [late-ms] | kbemu fault clear\n"
         "       kbemu dump <config|lighting|colours P|keymap P|default|macros>\n"
         "       kbemu log [N] | kbemu log clear | kbemu latency <to-keyboard-us> <to-host-us>\n"
         "With no program running the emulator, kbemu works on its saved state;\n"
