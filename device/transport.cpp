@@ -62,7 +62,13 @@ StatusCode Transport::ExchangeReport(const uint8_t* request, size_t length, uint
     std::lock_guard lock(slot_mutex_);
     received_ = 0;
   }
-  if (DeviceCount() == 0) return kNoKeyboard;
+  if (DeviceCount() == 0) {
+    // A keyboard that is gone answers nothing more.
+    std::lock_guard lock(slot_mutex_);
+    owed_ = 0;
+    return kNoKeyboard;
+  }
+  DrainOwedReplies();
 
   Report buffer{};
   std::memcpy(buffer.data(), request, std::min(length, kReportSize));
@@ -99,8 +105,11 @@ StatusCode Transport::ExchangeReport(const uint8_t* request, size_t length, uint
       received_ = 0;
       reply_ready_ = false;
       busy_.store(1);
+      ++owed_;  // before the write: its reply may come before the call returns
     }
     if (api_.RequestWriteOne(&kCommandSelector, 0, 0, buffer.data(), kReportSize, sum, nullptr) <= 0) {
+      std::lock_guard lock(slot_mutex_);
+      if (owed_ > 0) --owed_;
       return kWriteRefused;
     }
     size_t got = 0;
@@ -111,7 +120,6 @@ StatusCode Transport::ExchangeReport(const uint8_t* request, size_t length, uint
       reply_ready_ = false;  // auto-reset
       got = received_;
       destination_ = nullptr;  // the reply is examined without another landing on it
-
     }
     if (!signalled) {
       if (!retry()) return kNoReply;
@@ -132,6 +140,23 @@ StatusCode Transport::ExchangeReport(const uint8_t* request, size_t length, uint
     if (received) *received = got;
     return kSuccess;
   }
+}
+
+void Transport::DrainOwedReplies() {
+  // Every attempt of one exchange sends the same bytes, so a reply to any of
+  // them answers it; a reply owed to an earlier exchange must never answer
+  // a later one. Owed replies come in the rhythm their requests were
+  // written in, at most a reply time-out and a retry pause apart, so the
+  // wait goes on while they keep coming and ends once one such gap passes
+  // without a reply: a keyboard that dropped a reply costs one wait, and the
+  // count starts again from zero.
+  const auto gap = timing_.reply_timeout + timing_.retry_pause + timing_.reply_timeout / 4;
+  std::unique_lock lock(slot_mutex_);
+  while (owed_ > 0) {
+    const int before = owed_;
+    if (!reply_signal_.wait_for(lock, gap, [&] { return owed_ < before; })) break;
+  }
+  owed_ = 0;
 }
 
 int Transport::WriteReportNoWait(const uint8_t* request, size_t length) {
@@ -167,11 +192,14 @@ void Transport::HandleInput(const InputEvent& event) {
     if (context->tag == kCtrlTag) {
       {
         std::lock_guard lock(slot_mutex_);
-        if (busy_.load() == 0 || !destination_) return;  // nobody waits: dropped
-        const size_t n = std::min<size_t>(context->count, capacity_);
-        if (n > 0 && context->data) std::memcpy(destination_, context->data, n);
-        received_ = context->data ? n : 0;
-        reply_ready_ = true;
+        if (owed_ > 0) --owed_;
+        // Nobody waits: dropped (counted all the same, for the drain).
+        if (busy_.load() != 0 && destination_) {
+          const size_t n = std::min<size_t>(context->count, capacity_);
+          if (n > 0 && context->data) std::memcpy(destination_, context->data, n);
+          received_ = context->data ? n : 0;
+          reply_ready_ = true;
+        }
       }
       // Woken after the lock is free, the exchange does not wait for it again.
       reply_signal_.notify_all();

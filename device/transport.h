@@ -2,7 +2,10 @@
 // keyboard through the HID service library. A request is a 64-byte report on
 // the command interface; the keyboard's reply comes back through the
 // library's callback on the library's own thread and is matched by its
-// echoed command code. The transport also receives the codes the keyboard
+// echoed command code. The keyboard echoes nothing else a reply could be told
+// by, so the transport counts the replies it is still owed: a reply that
+// comes after its exchange gave up is let in and dropped before the next
+// exchange writes, never taken as that exchange's answer. The transport also receives the codes the keyboard
 // sends from its own keys and the changes in the number of attached
 // keyboards, and writes the 2-byte bank-flags report.
 #pragma once
@@ -84,11 +87,18 @@ class Transport {
 
   // Marks an exchange as in flight, as a stuck one would leave it (tests).
   void MarkBusyForTest() { busy_.store(1); }
+  // Replies the keyboard still owes for requests written (tests).
+  int owed_replies() {
+    std::lock_guard lock(slot_mutex_);
+    return owed_;
+  }
 
  private:
   void HandleInput(const InputEvent& event);
   void HandleConsumerCode(uint16_t code);
   void RegisterRead(const DeviceSelector& selector, InterfaceTag tag, uint32_t& handle);
+  // Lets the replies owed to earlier exchanges arrive and drops them.
+  void DrainOwedReplies();
 
   HidServiceApi api_;
   TransportTiming timing_;
@@ -103,6 +113,7 @@ class Transport {
   uint8_t* destination_ = nullptr;
   size_t capacity_ = 0;
   size_t received_ = 0;
+  int owed_ = 0;  // requests written whose reply has not arrived
 
   std::mutex handles_mutex_;
   uint32_t cons_handle_ = 0;

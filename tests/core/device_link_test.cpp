@@ -257,6 +257,50 @@ TEST_F(DeviceLinkTest, AFailureOnTheThirdPieceEndsTheTransfer) {
   EXPECT_EQ(sent[4].address(), 112u);  // the third piece, tried three times
 }
 
+// A slow keyboard: every reply comes later than the transport waits for it
+// (times scaled down from a second's time-out). A transfer then gives the
+// keyboard's own bytes or a failure, never other bytes with success.
+TEST_F(DeviceLinkTest, LateAndDroppedRepliesNeverShiftATransfer) {
+  Bytes pattern(512);
+  for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint8_t>(i * 5 + 1);
+  ASSERT_EQ(commands_->WriteKeyMapBlock(pattern.data(), 1), kSuccess);
+  const TransportTiming quick{std::chrono::milliseconds(60), std::chrono::milliseconds(10),
+                              std::chrono::milliseconds(1001)};
+  commands_.reset();
+  transport_ = std::make_unique<Transport>(harness_->api(), quick);
+  transport_->StartInterfaceReads();
+  commands_ = std::make_unique<DeviceCommands>(*transport_);
+
+  // Half a time-out late: every piece is answered by its first attempt's reply.
+  Control("fault late 90 always");
+  Bytes read(512);
+  EXPECT_EQ(commands_->ReadKeyMapBlock(read.data(), 1), kSuccess);
+  EXPECT_EQ(read, pattern);
+  // Written while late, and read back without faults: every piece in its place.
+  Bytes other(512);
+  for (size_t i = 0; i < other.size(); ++i) other[i] = static_cast<uint8_t>(i * 3 + 2);
+  EXPECT_EQ(commands_->WriteKeyMapBlock(other.data(), 2), kSuccess);
+  // Later than all three attempts: the reads fail, or give the right bytes.
+  for (const char* fault : {"fault late 160 always", "fault late 260 always"}) {
+    Control("fault clear");
+    Control(fault);
+    Bytes macros(112, 0xCC);
+    const StatusCode status = commands_->ReadKeyMapBlock(read.data(), 1);
+    EXPECT_TRUE(status != kSuccess || read == pattern) << fault;
+    const StatusCode small = commands_->ReadMacroMemory(macros.data(), 112);
+    EXPECT_TRUE(small != kSuccess || Bytes(macros.begin(), macros.begin() + 4) == Hex("AA 55 10 00")) << fault;
+  }
+  // Dropped replies within a read cost retries, not wrong bytes.
+  Control("fault clear");
+  Control("fault noreply 2 0x07 after 3");
+  std::fill(read.begin(), read.end(), 0);
+  EXPECT_EQ(commands_->ReadKeyMapBlock(read.data(), 1), kSuccess);
+  EXPECT_EQ(read, pattern);
+  Control("fault clear");
+  EXPECT_EQ(commands_->ReadKeyMapBlock(read.data(), 2), kSuccess);
+  EXPECT_EQ(read, other);
+}
+
 TEST_F(DeviceLinkTest, ActiveProfileIsReadOnceAndFollowsSetActiveProfile) {
   EXPECT_EQ(commands_->ActiveProfile(), 0);
   EXPECT_EQ(commands_->ActiveProfile(), 0);

@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device/hid_service/argument_sum.h"
+#include "device/commands.h"
 #include "device/transport.h"
 
 namespace velkor::testing {
@@ -86,6 +91,85 @@ TEST(TransportCalls, ReportsNobodyWaitsForAreDropped) {
   InputEvent consumer{kEventInputReport, &no_code};
   EXPECT_EQ(Transport::OnInterfaceInput(&consumer), 1);
   EXPECT_EQ(transport.bank_flags(), 0x02);
+}
+
+// A keyboard played by the test: every write is counted, and the replies it
+// sends are the test's to time.
+std::atomic<int> g_writes{0};
+std::mutex g_replies_mutex;
+std::vector<std::thread> g_replies;
+
+int VELKOR_HID_CALL CountedWrite(const DeviceSelector*, uint32_t, uint32_t, const uint8_t*, uint32_t, uint32_t,
+                                 uint32_t*) {
+  ++g_writes;
+  return 1;
+}
+
+// Sends a reply to the command with payload byte 8 = marker, after a delay.
+void ReplyLater(uint8_t command, uint8_t marker, std::chrono::milliseconds delay) {
+  std::lock_guard lock(g_replies_mutex);
+  g_replies.emplace_back([=] {
+    std::this_thread::sleep_for(delay);
+    uint8_t reply[64] = {0x04, 0, 0, command};
+    reply[8] = marker;
+    InputEventContext context{kCtrlTag, 64, reply, nullptr};
+    InputEvent event{kEventInputReport, &context};
+    Transport::OnInterfaceInput(&event);
+  });
+}
+
+void JoinReplies() {
+  std::lock_guard lock(g_replies_mutex);
+  for (auto& t : g_replies) t.join();
+  g_replies.clear();
+}
+
+// The keyboard's replies carry nothing but the command code to be told by,
+// so one that comes after its exchange gave up must be let in and dropped,
+// never taken as the next exchange's answer.
+TEST(TransportCalls, AReplyOwedToAnEarlierExchangeNeverAnswersALaterOne) {
+  HidServiceApi api = RecordingApi();
+  api.RequestWriteOne = CountedWrite;
+  Transport transport(api, TransportTiming{std::chrono::milliseconds(40), std::chrono::milliseconds(2),
+                                           std::chrono::milliseconds(1001)});
+  transport.StartInterfaceReads();
+  const uint8_t read_config[64] = {0x04, 0x2F, 0x00, 0x03, 0x2C};
+  uint8_t reply[64] = {};
+  size_t got = 0;
+
+  // Three attempts go unanswered in time; their replies come late.
+  g_writes = 0;
+  EXPECT_EQ(transport.ExchangeReport(read_config, 64, reply, 64, &got), kNoReply);
+  EXPECT_EQ(g_writes.load(), 3);
+  EXPECT_EQ(transport.owed_replies(), 3);
+  for (int i = 0; i < 3; ++i) ReplyLater(0x03, 0x5A, std::chrono::milliseconds(10 + 30 * i));
+  // The next exchange lets them arrive before it writes, then takes its own.
+  std::thread fresh([] {
+    while (g_writes.load() < 4) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ReplyLater(0x03, 0xF5, std::chrono::milliseconds(5));
+  });
+  EXPECT_EQ(transport.ExchangeReport(read_config, 64, reply, 64, &got), kSuccess);
+  fresh.join();
+  JoinReplies();
+  EXPECT_EQ(reply[8], 0xF5);
+  EXPECT_EQ(g_writes.load(), 4);
+  EXPECT_EQ(transport.owed_replies(), 0);
+
+  // A reply that never comes costs the next exchange one wait, no more.
+  g_writes = 0;
+  EXPECT_EQ(transport.ExchangeReport(read_config, 64, reply, 64, &got), kNoReply);
+  std::thread answer([] {
+    while (g_writes.load() < 4) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ReplyLater(0x03, 0x77, std::chrono::milliseconds(5));
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(transport.ExchangeReport(read_config, 64, reply, 64, &got), kSuccess);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  answer.join();
+  JoinReplies();
+  EXPECT_EQ(reply[8], 0x77);
+  EXPECT_GE(waited, std::chrono::milliseconds(40));
+  EXPECT_LT(waited, std::chrono::milliseconds(40 * 3 + 500));
 }
 
 TEST(ArgumentSum, SumsTheBytesEachCallNames) {
