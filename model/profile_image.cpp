@@ -19,6 +19,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// 2048 entries, each with a text of 260 characters and its terminator (the
+// longest a text slot holds): about a megabyte.
+constexpr size_t kTextBudget = static_cast<size_t>(kImageEntries) * 260 * 2;
 
 bool HasText(uint16_t kind) {
   return kind == static_cast<uint16_t>(AssignmentKind::kLaunch) ||
@@ -237,8 +240,10 @@ bool LoadImageBytes(const std::vector<uint8_t>& bytes, ProfileImage& image) {
   for (size_t i = units; i-- > 0;) {
     next_end[i] = Get16(pool + 2 * i) == 0 ? static_cast<uint32_t>(i) : next_end[i + 1];
   }
-  // The texts together never take more than the pool they came from: entries
-  // sharing one text can't make the image grow without end.
+  // Entries may share one text of the pool, and each gets its own copy, so
+  // what a file can make the program hold is bounded: by the pool itself, or
+  // by every entry holding a text of a whole text slot, whichever is more.
+  const size_t budget = std::max(pool_size, kTextBudget);
   size_t loaded = 0;
   for (size_t e = 0; e < kImageEntries; ++e) {
     KeyAssignment& entry = image.entries[e];
@@ -247,7 +252,7 @@ bool LoadImageBytes(const std::vector<uint8_t>& bytes, ProfileImage& image) {
     if (at >= units || next_end[at] >= units) continue;  // outside the pool or not ended in it
     const size_t length = next_end[at] - at;
     const size_t bytes_needed = (length + 1) * 2;
-    if (loaded + bytes_needed > pool_size) continue;
+    if (loaded + bytes_needed > budget) continue;
     std::u16string text(length, u'\0');
     for (size_t c = 0; c < length; ++c) text[c] = static_cast<char16_t>(Get16(pool + 2 * (at + c)));
     image.texts[e] = std::move(text);
