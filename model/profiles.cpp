@@ -7,84 +7,120 @@ namespace velkor {
 ApplyOutcome Profiles::ApplyToKeyboard(DeviceCommands& commands, bool all_profiles) {
   ApplyOutcome outcome;
   // The working lock first, always (the callers hold it already; it is
-  // re-entrant), then the applied lock.
+  // re-entrant); the applied lock only to take in what the keyboard holds.
   std::lock_guard working_lock(locks_.working());
-  std::lock_guard applied_lock(locks_.applied());
 
   // Which key maps go: with the active profile unknown, any guess could
-  // overwrite another profile's keys, so nothing goes and the applied image
-  // stays what the keyboard has.
+  // overwrite another profile's keys, so nothing goes.
   int first = 0;
-  int last = 2;
+  int last = kKeyMapBlocks - 1;
   if (!all_profiles) {
     const int current = commands.ActiveProfile();
-    if (current < 0 || current > 2) {
+    if (current < 0 || current >= kKeyMapBlocks) {
       outcome.profile_unknown = true;
       return outcome;
     }
     first = last = current;
   }
 
-  // 1. The applied image becomes what the working image holds now.
+  // 1. What goes is a snapshot of the working image; it becomes the applied
+  // image only once the keyboard has taken all of it.
   RebuildHeaders(working);
-  applied.file_header = working.file_header;
-  applied.table_header = working.table_header;
-  applied.entries = working.entries;
-  applied.macros = working.macros;
+  ProfileImage snapshot;
+  snapshot.file_header = working.file_header;
+  snapshot.table_header = working.table_header;
+  snapshot.entries = working.entries;
+  snapshot.macros = working.macros;
 
   // 2. The macro store, with names when they fit.
-  StorePlan plan = PlanStore(applied.macros, macro_capacity);
+  const StorePlan plan = PlanStore(snapshot.macros, macro_capacity);
   if (plan.outcome == StorePlan::Outcome::kTooLarge) {
     outcome.macros_too_large = true;
     return outcome;
   }
-  outcome.names_dropped = plan.outcome == StorePlan::Outcome::kWithoutNames;
 
-  // 3. The key maps, macro positions from the working list.
-  const MacroPositionOf position = [this](uint32_t id) {
-    std::lock_guard working_lock(locks_.working());
-    return MacroPosition(working.macros, id);
-  };
+  // 3. The key maps; macro positions from the list that goes with them.
+  const MacroPositionOf position = [&snapshot](uint32_t id) { return MacroPosition(snapshot.macros, id); };
   std::vector<KeyMapBytes> blocks;
-  for (int b = first; b <= last; ++b) blocks.push_back(EncodeKeyMap(applied.GetBank(b), default_layout, position));
+  for (int b = first; b <= last; ++b) blocks.push_back(EncodeKeyMap(snapshot.GetBank(b), default_layout, position));
 
-  // 4. Every step is sent even when one before it failed; the last key-map
-  // write is the result.
-  commands.BeginAccess();
-  commands.WriteMacroMemory(plan.bytes.data(), static_cast<int>(plan.bytes.size()));
-  for (int b = first; b <= last; ++b) {
-    outcome.last_status = commands.WriteKeyMapBlock(blocks[static_cast<size_t>(b - first)].data(), b);
+  // 4. The transfer stops at the first command that fails: key maps sent
+  // after a failed store would name macros the keyboard does not have, and
+  // a keyboard that failed one block three times over is not sent the
+  // next ones (the apply is failed and stays pending; the next one sends
+  // everything again). Once opened, the access is always closed.
+  StatusCode status = commands.BeginAccess();
+  if (status == kSuccess) {
+    status = commands.WriteMacroMemory(plan.bytes.data(), static_cast<int>(plan.bytes.size()));
+    for (int b = first; b <= last && status == kSuccess; ++b) {
+      status = commands.WriteKeyMapBlock(blocks[static_cast<size_t>(b - first)].data(), b);
+    }
+    const StatusCode closed = commands.EndAccess();
+    if (status == kSuccess) status = closed;
   }
-  commands.EndAccess();
-  outcome.success = outcome.last_status == kSuccess;
+  outcome.last_status = status;
+  outcome.success = status == kSuccess;
+  if (!outcome.success) return outcome;
+
+  outcome.names_dropped = plan.outcome == StorePlan::Outcome::kWithoutNames;
+  std::lock_guard applied_lock(locks_.applied());
+  applied = std::move(snapshot);
   return outcome;
 }
 
-std::optional<ProfileImage> Profiles::ExportKeyboard(DeviceCommands& commands,
-                                                     const LanguageTable* language) {
+std::optional<KeyboardContents> Profiles::ReadKeyboardContents(DeviceCommands& commands) {
   const int current = commands.ActiveProfile();
   if (static_cast<unsigned>(current) > 3) return std::nullopt;
-  std::array<KeyMapBytes, 3> blocks{};
-  for (int b = 0; b < 3; ++b) {
-    if (commands.ReadKeyMapBlock(blocks[static_cast<size_t>(b)].data(), b) != kSuccess) return std::nullopt;
+  KeyboardContents contents;
+  for (int b = 0; b < kKeyMapBlocks; ++b) {
+    if (commands.ReadKeyMapBlock(contents.key_maps[static_cast<size_t>(b)].data(), b) != kSuccess) {
+      return std::nullopt;
+    }
   }
-  MacroList macros;
   std::vector<uint8_t> header(kStoreHeaderSize);
   if (commands.ReadMacroMemory(header.data(), static_cast<int>(header.size())) != kSuccess) return std::nullopt;
   if ((header[0] | (header[1] << 8)) == kStoreMagic) {
     const size_t total = header[2] | (header[3] << 8);
     if (total >= kStoreHeaderSize) {
-      std::vector<uint8_t> store(total);
-      if (commands.ReadMacroMemory(store.data(), static_cast<int>(total)) != kSuccess) return std::nullopt;
-      // A store that is not whole holds no macros worth keeping.
-      if (std::optional<MacroList> decoded = DecodeStore(store, language)) macros = std::move(*decoded);
+      contents.store.resize(total);
+      if (commands.ReadMacroMemory(contents.store.data(), static_cast<int>(total)) != kSuccess) return std::nullopt;
     }
   }
+  return contents;
+}
+
+ProfileImage Profiles::DecodeKeyboardContents(const KeyboardContents& contents,
+                                              const LanguageTable* language) const {
   ProfileImage image;
-  for (int b = 0; b < 3; ++b) image.SetBank(b, DecodeKeyMap(blocks[static_cast<size_t>(b)], default_layout));
-  image.macros = std::move(macros);
+  for (int b = 0; b < kKeyMapBlocks; ++b) {
+    image.SetBank(b, DecodeKeyMap(contents.key_maps[static_cast<size_t>(b)], default_layout));
+  }
+  // A store that is not whole holds no macros worth keeping.
+  if (!contents.store.empty()) {
+    if (std::optional<MacroList> decoded = DecodeStore(contents.store, language)) image.macros = std::move(*decoded);
+  }
   RebuildHeaders(image);
   return image;
+}
+
+std::optional<ProfileImage> Profiles::ExportKeyboard(DeviceCommands& commands, const LanguageTable* language) {
+  const std::optional<KeyboardContents> contents = ReadKeyboardContents(commands);
+  if (!contents) return std::nullopt;
+  return DecodeKeyboardContents(*contents, language);
+}
+
+bool Profiles::ImageMatchesKeyboard(const ProfileImage& image, const KeyboardContents& contents) const {
+  if (image.macros.size() > static_cast<size_t>(kMaxMacros)) return false;
+  const MacroPositionOf position = [&image](uint32_t id) { return MacroPosition(image.macros, id); };
+  for (int b = 0; b < kKeyMapBlocks; ++b) {
+    if (EncodeKeyMap(image.GetBank(b), default_layout, position) != contents.key_maps[static_cast<size_t>(b)]) {
+      return false;
+    }
+  }
+  const StoreSizes sizes = StoreSize(image.macros);
+  return (contents.store.size() == sizes.with_names && EncodeStore(image.macros, sizes.with_names, true) == contents.store) ||
+         (contents.store.size() == sizes.without_names &&
+          EncodeStore(image.macros, sizes.without_names, false) == contents.store);
 }
 
 void Profiles::AdoptConfigBlock(const ConfigBlock& block) {

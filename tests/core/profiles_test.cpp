@@ -124,15 +124,59 @@ TEST_F(ProfilesTest, ApplyGuessesNoProfileWhenTheKeyboardCanNotSay) {
   EXPECT_EQ(profiles_->applied.Entry(0, 1).kind, 0);  // still what the keyboard has
 }
 
-TEST_F(ProfilesTest, ApplyReportsTheLastKeyMapWrite) {
-  harness_->Control("fault status-fe always 0x0A");  // the macro store fails
-  EXPECT_TRUE(Apply(false).success);                 // the key map still went
-  harness_->Control("fault clear");
-  harness_->Control("fault status-fe 3 0x08");
+// Success means the keyboard took every command; otherwise the applied
+// image stays what the keyboard was last given whole.
+TEST_F(ProfilesTest, AFailedMacroStoreSendsNoKeyMapsAndIsAFailure) {
+  AddMacro1();
+  profiles_->working.Entry(0, 0x30) = {4, 0, 7, 0, 0};  // B plays the macro
+  profiles_->macro_capacity = 30;                       // the name would be dropped
+  harness_->Control("fault status-fe always 0x0A");
   const ApplyOutcome outcome = Apply(false);
   EXPECT_FALSE(outcome.success);
   EXPECT_EQ(outcome.last_status, kStatusFE);
-  EXPECT_EQ(Names().back(), "EndAccess");  // closed all the same
+  EXPECT_FALSE(outcome.names_dropped);  // only after a transfer that went
+  EXPECT_EQ(Names(), (std::vector<std::string>{"ReadConfigBlock", "BeginAccess", "WriteMacroMemory",
+                                               "WriteMacroMemory", "WriteMacroMemory", "EndAccess"}));
+  EXPECT_EQ(profiles_->applied.Entry(0, 0x30).kind, 0);
+  EXPECT_TRUE(profiles_->applied.macros.empty());
+  // The keyboard's key map does not name a macro it lacks.
+  EXPECT_NE(harness_->Control("dump keymap 0").find("0090: 02 02 3E 02 02 22 02 02 17 02 02 0A 02 02 05 05\n"),
+            std::string::npos);
+}
+
+TEST_F(ProfilesTest, AnAllProfileApplyStopsAtTheFirstFailedKeyMapAndStillCloses) {
+  profiles_->working.Entry(0, 0x1E).kind = 1;
+  profiles_->working.Entry(2, 0x1E).kind = 1;
+  harness_->Control("fault status-fe 3 0x08");  // profile 0's first piece, three times
+  const ApplyOutcome outcome = Apply(true);
+  EXPECT_FALSE(outcome.success);
+  EXPECT_EQ(outcome.last_status, kStatusFE);
+  std::vector<std::string> expected = {"BeginAccess", "WriteMacroMemory"};
+  expected.insert(expected.end(), 3, "WriteKeyMapBlock");
+  expected.push_back("EndAccess");
+  EXPECT_EQ(Names(), expected);
+  EXPECT_EQ(profiles_->applied.Entry(2, 0x1E).kind, 0);
+
+  // The same apply again goes whole and becomes the applied image.
+  harness_->Control("log clear");
+  EXPECT_TRUE(Apply(true).success);
+  EXPECT_EQ(Names().size(), 1u + 1 + 30 + 1);
+  EXPECT_EQ(profiles_->applied.Entry(2, 0x1E).kind, 1);
+}
+
+TEST_F(ProfilesTest, AFailedOpenOrCloseIsAFailedApply) {
+  profiles_->working.Entry(0, 1).kind = 1;
+  harness_->Control("fault status-ff 3 0x01");
+  EXPECT_FALSE(Apply(false).success);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"ReadConfigBlock", "BeginAccess", "BeginAccess", "BeginAccess"}));
+
+  harness_->Control("log clear");
+  harness_->Control("fault status-fe 3 0x02");
+  const ApplyOutcome unclosed = Apply(false);
+  EXPECT_FALSE(unclosed.success);
+  EXPECT_EQ(unclosed.last_status, kStatusFE);
+  EXPECT_EQ(profiles_->applied.Entry(0, 1).kind, 0);
+  EXPECT_EQ(Names().back(), "EndAccess");
 }
 
 TEST_F(ProfilesTest, ExportReadsBackWhatWasApplied) {
