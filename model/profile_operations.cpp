@@ -82,27 +82,57 @@ void ProfileOperations::LoadProfileFileOrDefault() {
 
 void ProfileOperations::ReloadFromKeyboard(bool quiet) {
   folder_.Ensure();
+  const std::u16string path = folder_.ProfileFilePath();
   const int current = commands_.ActiveProfile();
-  const bool downloaded = current >= 0 && DownloadFromKeyboard(folder_.ProfileFilePath());
+  std::optional<KeyboardContents> contents;
+  if (current >= 0) contents = profiles_.ReadKeyboardContents(commands_);
+
+  // The keyboard cannot give back launch and text-block texts, macro names
+  // it stored without, or the cycle counts kept in macro keys' entries. So a
+  // profile file that would send the keyboard exactly what it holds already
+  // describes it, and stays as it is; only a keyboard that holds something
+  // else (changed elsewhere) has its contents replace the file.
+  std::optional<ProfileImage> image;
+  if (contents) {
+    ProfileImage from_file;
+    if (LoadFile(path, from_file) && profiles_.ImageMatchesKeyboard(from_file, *contents)) {
+      image = std::move(from_file);
+    } else {
+      image = profiles_.DecodeKeyboardContents(*contents, language_);
+      // What the keyboard holds is shown even when the file can't be written.
+      if (WriteImageFile(*image, path)) LoadFile(path, *image);
+    }
+  }
   {
     std::lock_guard working(locks_.working());
     profiles_.working.Empty();
-    if (!downloaded || !LoadFile(folder_.ProfileFilePath(), profiles_.working)) {
-      profiles_.working = ProfileImage::Default();
-    }
+    profiles_.working = image ? std::move(*image) : ProfileImage::Default();
     ui_.ShowCurrentBank(commands_.cached_active_profile());
   }
   if (!quiet) ui_.SetApplyEnabled(false);
 }
 
+std::vector<std::u16string> ProfileOperations::ApplyMessages(const ApplyOutcome& outcome) const {
+  std::vector<std::u16string> messages;
+  if (outcome.macros_too_large) messages.push_back(Text(LangKey::EXTRA_MACRO_TOO_LONG));
+  if (outcome.names_dropped) messages.push_back(Text(LangKey::EXTRA_PROFILE_SPACE_TIGHT));
+  return messages;
+}
+
 bool ProfileOperations::Apply() {
-  std::lock_guard working(locks_.working());
-  const bool saved = SaveToProfileFile();
-  const ApplyOutcome outcome = profiles_.ApplyToKeyboard(commands_, false);
-  if (outcome.macros_too_large) ui_.ShowMessage(Text(LangKey::EXTRA_MACRO_TOO_LONG));
-  if (outcome.names_dropped) ui_.ShowMessage(Text(LangKey::EXTRA_PROFILE_SPACE_TIGHT));
-  if (saved && outcome.success) ui_.SetApplyEnabled(false);
-  return saved && outcome.success;
+  bool done = false;
+  std::vector<std::u16string> messages;
+  {
+    std::lock_guard working(locks_.working());
+    const bool saved = SaveToProfileFile();
+    const ApplyOutcome outcome = profiles_.ApplyToKeyboard(commands_, false);
+    messages = ApplyMessages(outcome);
+    done = saved && outcome.success;
+  }
+  // Messages wait until the lock is free: a message box is a modal loop.
+  for (const auto& m : messages) ui_.ShowMessage(m);
+  if (done) ui_.SetApplyEnabled(false);
+  return done;
 }
 
 bool ProfileOperations::Export(const std::u16string& path) {
@@ -122,23 +152,29 @@ bool ProfileOperations::Import(const std::u16string& path) {
     ui_.ShowMessage(Text(LangKey::MAIN_PROMPT_INPORT));
     return false;
   }
+  ProfileImage loaded;
+  if (!LoadFile(path, loaded)) {
+    // The file changed since it was checked: the working image stays as it was.
+    ui_.ShowMessage(Text(LangKey::MAIN_PROMPT_INPORT));
+    return false;
+  }
+  ApplyOutcome outcome;
+  std::vector<std::u16string> messages;
   {
     std::lock_guard working(locks_.working());
     profiles_.working.Empty();
-    if (!LoadFile(path, profiles_.working)) {
-      // The file changed under us: nothing half-loaded is kept.
-      profiles_.working = ProfileImage::Default();
-      ui_.ShowMessage(Text(LangKey::MAIN_PROMPT_INPORT));
-      return false;
-    }
+    profiles_.working = std::move(loaded);
     SaveToProfileFile();
-    const ApplyOutcome outcome = profiles_.ApplyToKeyboard(commands_, true);
-    if (outcome.macros_too_large) ui_.ShowMessage(Text(LangKey::EXTRA_MACRO_TOO_LONG));
-    if (outcome.names_dropped) ui_.ShowMessage(Text(LangKey::EXTRA_PROFILE_SPACE_TIGHT));
+    outcome = profiles_.ApplyToKeyboard(commands_, true);
+    messages = ApplyMessages(outcome);
+    // The space message says why by itself; any other failure is told here.
+    if (!outcome.success && !outcome.macros_too_large) messages.push_back(Text(LangKey::MAIN_PROMPT_APPLY_FAILED));
     ui_.ShowCurrentBank(commands_.cached_active_profile());
   }
-  ui_.SetApplyEnabled(false);
-  return true;
+  for (const auto& m : messages) ui_.ShowMessage(m);
+  // What the keyboard did not take stays pending, for Apply to send again.
+  ui_.SetApplyEnabled(!outcome.success);
+  return outcome.success;
 }
 
 bool ProfileOperations::SwitchProfile(int n) {

@@ -74,6 +74,7 @@ class ProfileOperations {
   // The main window's Apply: save, then send the current profile.
   bool Apply();
   // Import from a chosen file: checked, loaded, saved, sent with all profiles.
+  // True when the keyboard took it; otherwise Apply stays enabled.
   bool Import(const std::u16string& path);
   bool Export(const std::u16string& path);
   bool SwitchProfile(int n);
@@ -82,6 +83,7 @@ class ProfileOperations {
  private:
   std::u16string Text(LangKey key) const;
   void LoadProfileFileOrDefault();
+  std::vector<std::u16string> ApplyMessages(const ApplyOutcome& outcome) const;
 
   Profiles& profiles_;
   ImageLocks& locks_;

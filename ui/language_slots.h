@@ -92,7 +92,9 @@
   X(MAIN_SWITCH_FUNCTION_TEXT, u"Switch to the color keys mode")                              \
   X(MAIN_SWITCH_COLOR_TEXT, u"Switch to the function keys mode")                              \
   X(MAIN_DEFAULT_MATRIX_PROMPT, u"Reads the default keyboard layout failure")                 \
-  X(MAIN_NO_DEVICE_PROMPT, u"Device is not detected\uFF0Cthe key settings can not be displayed! ")
+  X(MAIN_NO_DEVICE_PROMPT, u"Device is not detected\uFF0Cthe key settings can not be displayed! ") \
+  X(MAIN_PROMPT_APPLY_FAILED,                                                                 \
+    u"The keyboard did not take the settings. They are kept: press Apply to send them again.")
 
 // The main window's eight button captions, in their own slots.
 #define VELKOR_MAIN_CAPTIONS(X) \

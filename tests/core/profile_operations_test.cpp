@@ -116,6 +116,94 @@ TEST_F(ProfileOperationsTest, ImportChecksLoadsSavesAndSendsAllProfiles) {
   EXPECT_EQ(ui_.calls.back(), "apply off");
 }
 
+TEST_F(ProfileOperationsTest, AnImportTheKeyboardDidNotTakeIsToldAndStaysPending) {
+  ops_->ReloadFromKeyboard(true);
+  const ProfileImage applied_before = profiles_->applied;
+  ProfileImage image = ProfileImage::Default();
+  image.Entry(0, 0x1E) = {1, 0, 0, 0, 0};
+  MacroRecord& m = image.macros.emplace_back();
+  m.SetName(u"M");
+  m.id = 1;
+  const std::u16string path = dir_.File("mine.kpx");
+  ASSERT_TRUE(WriteImageFile(image, path));
+  const std::u16string failed = u"The keyboard did not take the settings. They are kept: press Apply to send them again.";
+
+  for (const char* fault : {"fault status-fe always 0x0A",   // the macro store
+                            "fault status-fe 3 0x08"}) {     // profile 0's key map
+    SCOPED_TRACE(fault);
+    harness_->Control("fault clear");
+    harness_->Control(fault);
+    ui_.messages.clear();
+    ui_.calls.clear();
+    EXPECT_FALSE(ops_->Import(path));
+    EXPECT_EQ(ui_.messages, std::vector<std::u16string>{failed});
+    EXPECT_EQ(ui_.calls.back(), "apply on");
+    EXPECT_EQ(profiles_->applied.entries, applied_before.entries);
+    EXPECT_TRUE(profiles_->applied.macros.empty());
+    EXPECT_EQ(profiles_->working.Entry(0, 0x1E).kind, 1);  // the edits are kept, pending
+  }
+  // Too large for the keyboard: its own message says why, and Apply stays on.
+  harness_->Control("fault clear");
+  profiles_->macro_capacity = 16;
+  ui_.messages.clear();
+  EXPECT_FALSE(ops_->Import(path));
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].substr(0, 39), u"Macro space exceeds the hardware space.");
+  EXPECT_EQ(ui_.calls.back(), "apply on");
+}
+
+// What the keyboard cannot give back (texts, names it stored without, cycle
+// counts) stays in the profile file however often the keyboard comes and
+// goes, as long as the keyboard holds what the file would send it.
+TEST_F(ProfileOperationsTest, PluggingInKeepsAProfileFileThatDescribesTheKeyboard) {
+  ops_->ReloadFromKeyboard(true);  // the profile file exists from here on
+  ProfileImage image = ProfileImage::Default();
+  image.Entry(0, 0x1E) = {3, 0, 0, 0, 0};
+  image.texts[0x1E] = u"C:\\Tools\\calc.exe";
+  image.Entry(1, 0x30) = {6, 0, 0, 0, 0};
+  image.texts[512 + 0x30] = u"Kind regards";
+  image.Entry(0, 0x2E) = {4, 5, 7, 0, 0};  // C plays macro 7 five times
+  MacroRecord& m = image.macros.emplace_back();
+  m.SetName(u"Combo");
+  m.id = 7;
+  m.action_count = 2;
+  m.actions[0] = {120, 0x01D, 0};
+  m.actions[1] = {0, 0x01D, 1};
+  profiles_->macro_capacity = StoreSize(image.macros).without_names;  // the keyboard gets no name
+  const std::u16string mine = dir_.File("mine.kpx");
+  ASSERT_TRUE(WriteImageFile(image, mine));
+  ASSERT_TRUE(ops_->Import(mine));
+  const std::string profile_file = "QN582/$Profile0";
+  const std::string kept = dir_.ReadBytes(profile_file);
+  ASSERT_EQ(kept.size(), 32832u + 16512 + 36 + 26);
+
+  for (int cycle = 0; cycle < 10; ++cycle) {
+    harness_->Control("detach");
+    commands_->ForgetActiveProfile();
+    harness_->Control("attach");
+    ops_->ReloadFromKeyboard(false);
+  }
+  EXPECT_EQ(dir_.ReadBytes(profile_file), kept);
+  EXPECT_EQ(profiles_->working.texts[0x1E], std::u16string(u"C:\\Tools\\calc.exe"));
+  EXPECT_EQ(profiles_->working.texts[512 + 0x30], std::u16string(u"Kind regards"));
+  EXPECT_EQ(profiles_->working.Entry(0, 0x2E), (KeyAssignment{4, 5, 7, 0, 0}));
+  ASSERT_EQ(profiles_->working.macros.size(), 1u);
+  EXPECT_EQ(profiles_->working.macros[0].Name(), u"Combo");
+
+  // Changed behind the program's back: the keyboard's contents win.
+  KeyMapBytes changed{};
+  ASSERT_EQ(commands_->ReadKeyMapBlock(changed.data(), 2), kSuccess);
+  SetEntry(changed, 19, {0, 0, 0});  // A disabled in profile 2
+  ASSERT_EQ(commands_->WriteKeyMapBlock(changed.data(), 2), kSuccess);
+  ops_->ReloadFromKeyboard(false);
+  ProfileImage file;
+  ASSERT_TRUE(LoadFile(folder_->ProfileFilePath(), file));
+  EXPECT_EQ(file.Entry(2, 0x1E).kind, 1);
+  EXPECT_EQ(file.Entry(0, 0x1E).kind, 0);  // a launch entry is sent as the key itself
+  EXPECT_EQ(file.macros[0].Name(), u"Macro1");
+  EXPECT_EQ(profiles_->working.Entry(2, 0x1E).kind, 1);
+}
+
 TEST_F(ProfileOperationsTest, ImportOfABadFileSaysWhyAndChangesNothing) {
   profiles_->working.Entry(0, 1).kind = 2;
   const std::u16string wrong = dir_.WriteBytes("wrong.kpx", std::string(32832, '\x01'));
