@@ -65,7 +65,7 @@ StatusCode Transport::ExchangeReport(const uint8_t* request, size_t length, uint
   if (DeviceCount() == 0) {
     // A keyboard that is gone answers nothing more.
     std::lock_guard lock(slot_mutex_);
-    owed_ = 0;
+    owed_.clear();
     return kNoKeyboard;
   }
   DrainOwedReplies();
@@ -105,11 +105,13 @@ StatusCode Transport::ExchangeReport(const uint8_t* request, size_t length, uint
       received_ = 0;
       reply_ready_ = false;
       busy_.store(1);
-      ++owed_;  // before the write: its reply may come before the call returns
+      // Owed before the write: its reply may come before the call returns.
+      last_write_ = std::chrono::steady_clock::now();
+      owed_.push_back(last_write_);
     }
     if (api_.RequestWriteOne(&kCommandSelector, 0, 0, buffer.data(), kReportSize, sum, nullptr) <= 0) {
       std::lock_guard lock(slot_mutex_);
-      if (owed_ > 0) --owed_;
+      if (!owed_.empty()) owed_.pop_back();
       return kWriteRefused;
     }
     size_t got = 0;
@@ -127,6 +129,13 @@ StatusCode Transport::ExchangeReport(const uint8_t* request, size_t length, uint
     }
     // A reply too short to carry a command code and status is no match.
     if (got < kPayloadOffset || reply[3] != buffer[3]) {
+      // Most likely it was owed to an earlier exchange, and this one's own
+      // reply is still to come: counted as owed again, it is drained rather
+      // than taken by the next exchange (one wait too many at worst).
+      {
+        std::lock_guard lock(slot_mutex_);
+        owed_.push_back(last_write_);
+      }
       if (!retry()) return kNoReply;
       continue;
     }
@@ -145,18 +154,31 @@ StatusCode Transport::ExchangeReport(const uint8_t* request, size_t length, uint
 void Transport::DrainOwedReplies() {
   // Every attempt of one exchange sends the same bytes, so a reply to any of
   // them answers it; a reply owed to an earlier exchange must never answer
-  // a later one. Owed replies come in the rhythm their requests were
-  // written in, at most a reply time-out and a retry pause apart, so the
-  // wait goes on while they keep coming and ends once one such gap passes
-  // without a reply: a keyboard that dropped a reply costs one wait, and the
-  // count starts again from zero.
-  const auto gap = timing_.reply_timeout + timing_.retry_pause + timing_.reply_timeout / 4;
+  // a later one. So before this exchange writes, the owed replies are let in
+  // and dropped. The next one is waited for until it is a quarter time-out
+  // (50 ms at least) overdue: overdue against the delay the last reply took
+  // from its request, and against the rhythm owed replies keep, a reply
+  // time-out and a retry pause apart; an overdue one is taken as dropped.
+  // A keyboard that dropped a reply costs one wait, and the count starts
+  // again from zero. Only a reply later than the keyboard has shown itself
+  // to be, and more than about four time-outs after its request, could still
+  // be taken for another: the keyboard gives nothing else to tell them apart
+  // by.
+  using Clock = std::chrono::steady_clock;
+  const Clock::duration spare = std::max<Clock::duration>(timing_.reply_timeout / 4, std::chrono::milliseconds(50));
+  const Clock::duration gap = timing_.reply_timeout + timing_.retry_pause + spare;
   std::unique_lock lock(slot_mutex_);
-  while (owed_ > 0) {
-    const int before = owed_;
-    if (!reply_signal_.wait_for(lock, gap, [&] { return owed_ < before; })) break;
+  Clock::time_point last_event = Clock::now();
+  while (!owed_.empty()) {
+    const Clock::duration delay = std::min<Clock::duration>(reply_delay_, 4 * timing_.reply_timeout);
+    const Clock::time_point due = std::max(last_event + gap, owed_.front() + delay + spare);
+    const size_t before = owed_.size();
+    if (reply_signal_.wait_until(lock, due, [&] { return owed_.size() < before; })) {
+      last_event = Clock::now();
+    } else {
+      owed_.pop_front();  // taken as dropped; the later ones may still come
+    }
   }
-  owed_ = 0;
 }
 
 int Transport::WriteReportNoWait(const uint8_t* request, size_t length) {
@@ -192,7 +214,10 @@ void Transport::HandleInput(const InputEvent& event) {
     if (context->tag == kCtrlTag) {
       {
         std::lock_guard lock(slot_mutex_);
-        if (owed_ > 0) --owed_;
+        if (!owed_.empty()) {
+          reply_delay_ = std::chrono::steady_clock::now() - owed_.front();
+          owed_.pop_front();
+        }
         // Nobody waits: dropped (counted all the same, for the drain).
         if (busy_.load() != 0 && destination_) {
           const size_t n = std::min<size_t>(context->count, capacity_);

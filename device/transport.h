@@ -3,17 +3,18 @@
 // the command interface; the keyboard's reply comes back through the
 // library's callback on the library's own thread and is matched by its
 // echoed command code. The keyboard echoes nothing else a reply could be told
-// by, so the transport counts the replies it is still owed: a reply that
-// comes after its exchange gave up is let in and dropped before the next
-// exchange writes, never taken as that exchange's answer. The transport also receives the codes the keyboard
-// sends from its own keys and the changes in the number of attached
-// keyboards, and writes the 2-byte bank-flags report.
+// by, so the transport keeps the requests whose reply it is still owed: a
+// reply that comes after its exchange gave up is let in and dropped before
+// the next exchange writes, not taken as that exchange's answer. The transport also receives the codes
+// the keyboard sends from its own keys and the changes in the number of
+// attached keyboards, and writes the 2-byte bank-flags report.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 
 #include "device/command_report.h"
@@ -90,7 +91,7 @@ class Transport {
   // Replies the keyboard still owes for requests written (tests).
   int owed_replies() {
     std::lock_guard lock(slot_mutex_);
-    return owed_;
+    return static_cast<int>(owed_.size());
   }
 
  private:
@@ -113,7 +114,12 @@ class Transport {
   uint8_t* destination_ = nullptr;
   size_t capacity_ = 0;
   size_t received_ = 0;
-  int owed_ = 0;  // requests written whose reply has not arrived
+  // When each request whose reply has not arrived was written, oldest first
+  // (replies come in the order of their requests), and how long the last
+  // reply took from its request.
+  std::deque<std::chrono::steady_clock::time_point> owed_;
+  std::chrono::steady_clock::duration reply_delay_{};
+  std::chrono::steady_clock::time_point last_write_{};
 
   std::mutex handles_mutex_;
   uint32_t cons_handle_ = 0;

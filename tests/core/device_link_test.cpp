@@ -280,6 +280,18 @@ TEST_F(DeviceLinkTest, LateAndDroppedRepliesNeverShiftATransfer) {
   Bytes other(512);
   for (size_t i = 0; i < other.size(); ++i) other[i] = static_cast<uint8_t>(i * 3 + 2);
   EXPECT_EQ(commands_->WriteKeyMapBlock(other.data(), 2), kSuccess);
+  // The first piece's late reply comes while the second piece, which the
+  // keyboard dropped, waits: it must not pass for the second piece's answer.
+  Control("fault clear");
+  Control("fault late 100 1 0x08");
+  Control("fault noreply 1 0x08 after 1");
+  Bytes third(512);
+  for (size_t i = 0; i < third.size(); ++i) third[i] = static_cast<uint8_t>(i * 11 + 7);
+  EXPECT_EQ(commands_->WriteKeyMapBlock(third.data(), 0), kSuccess);
+  Control("fault clear");
+  Bytes back(512);
+  ASSERT_EQ(commands_->ReadKeyMapBlock(back.data(), 0), kSuccess);
+  EXPECT_EQ(back, third);
   // Later than all three attempts: the reads fail, or give the right bytes.
   for (const char* fault : {"fault late 160 always", "fault late 260 always"}) {
     Control("fault clear");

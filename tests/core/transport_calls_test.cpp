@@ -63,6 +63,7 @@ HidServiceApi RecordingApi() {
 
 TEST(TransportCalls, ReadsAreRegisteredConsumerFirstAndAgainCancelTheOld) {
   g_calls.clear();
+  g_next_handle = 7;
   Transport transport(RecordingApi());
   transport.StartInterfaceReads();
   transport.StartInterfaceReads();
