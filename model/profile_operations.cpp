@@ -92,16 +92,19 @@ void ProfileOperations::ReloadFromKeyboard(bool quiet) {
   // profile file that would send the keyboard exactly what it holds already
   // describes it, and stays as it is; only a keyboard that holds something
   // else (changed elsewhere) has its contents replace the file.
+  //
+  // A keyboard that can't be read shows the profile file, not a blank image
+  // that the next Apply would save over the file; the default image is for
+  // when there is no file either.
   std::optional<ProfileImage> image;
-  if (contents) {
-    ProfileImage from_file;
-    if (LoadFile(path, from_file) && profiles_.ImageMatchesKeyboard(from_file, *contents)) {
-      image = std::move(from_file);
-    } else {
-      image = profiles_.DecodeKeyboardContents(*contents, language_);
-      // What the keyboard holds is shown even when the file can't be written.
-      if (WriteImageFile(*image, path)) LoadFile(path, *image);
-    }
+  ProfileImage from_file;
+  const bool file_loaded = CheckFile(path).result > 0 && LoadFile(path, from_file);
+  if (contents && !(file_loaded && profiles_.ImageMatchesKeyboard(from_file, *contents))) {
+    image = profiles_.DecodeKeyboardContents(*contents, language_);
+    // What the keyboard holds is shown even when the file can't be written.
+    if (WriteImageFile(*image, path)) LoadFile(path, *image);
+  } else if (file_loaded) {
+    image = std::move(from_file);
   }
   {
     std::lock_guard working(locks_.working());

@@ -89,14 +89,22 @@ TEST_F(ProfileOperationsTest, ReloadTakesTheKeyboardsContentsOrTheDefaultImage) 
   EXPECT_EQ(CheckFile(folder_->ProfileFilePath()).result, 1);
   EXPECT_EQ(profiles_->working.Entry(0, 256).extra, 0x0301);
 
+  // A keyboard that can't be read: the profile file, or without one the
+  // default image.
   ui_.calls.clear();
   harness_->Control("detach");
   commands_->ForgetActiveProfile();
   profiles_->working.Entry(1, 5).kind = 1;
   ops_->ReloadFromKeyboard(true);
   EXPECT_EQ(ui_.calls, (std::vector<std::string>{"bank -1"}));
-  EXPECT_EQ(profiles_->working.Entry(1, 5).kind, 0);  // the default image
-  EXPECT_EQ(profiles_->working.Entry(1, 256).extra, 0);
+  EXPECT_EQ(profiles_->working.Entry(1, 5).kind, 0);
+  EXPECT_EQ(profiles_->working.Entry(1, 256).extra, 0x0301);  // as the file holds it
+  std::filesystem::remove(std::filesystem::path(folder_->ProfileFilePath()));
+  profiles_->working.Entry(1, 5).kind = 1;
+  ops_->ReloadFromKeyboard(true);
+  EXPECT_EQ(profiles_->working.Entry(1, 5).kind, 0);
+  EXPECT_EQ(profiles_->working.Entry(1, 256).extra, 0);  // the default image
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(folder_->ProfileFilePath())));
 }
 
 TEST_F(ProfileOperationsTest, ImportChecksLoadsSavesAndSendsAllProfiles) {
@@ -190,7 +198,26 @@ TEST_F(ProfileOperationsTest, PluggingInKeepsAProfileFileThatDescribesTheKeyboar
   ASSERT_EQ(profiles_->working.macros.size(), 1u);
   EXPECT_EQ(profiles_->working.macros[0].Name(), u"Combo");
 
-  // Changed behind the program's back: the keyboard's contents win.
+  // The keyboard holding the store with the names describes the file too.
+  profiles_->macro_capacity = 0x80 * 128;
+  ASSERT_TRUE(ops_->Import(mine));
+  ops_->ReloadFromKeyboard(false);
+  EXPECT_EQ(dir_.ReadBytes(profile_file), kept);
+
+  // Changed behind the program's back, the store alone: the keyboard's contents win.
+  std::vector<uint8_t> store = FromDump(harness_->Control("dump macros"));
+  ASSERT_EQ(store.size(), 16u + 2 + 12 + 10);
+  store[18 + 2] = 9;  // the macro plays nine times
+  ASSERT_EQ(commands_->WriteMacroMemory(store.data(), static_cast<int>(store.size())), kSuccess);
+  ops_->ReloadFromKeyboard(false);
+  ProfileImage replaced;
+  ASSERT_TRUE(LoadFile(folder_->ProfileFilePath(), replaced));
+  ASSERT_EQ(replaced.macros.size(), 1u);
+  EXPECT_EQ(replaced.macros[0].cycles, 9);
+  EXPECT_EQ(replaced.Entry(0, 0x2E), (KeyAssignment{4, 0, 1, 0, 0}));
+  EXPECT_FALSE(replaced.texts[512 + 0x30].has_value());
+
+  // And a key map changed there.
   KeyMapBytes changed{};
   ASSERT_EQ(commands_->ReadKeyMapBlock(changed.data(), 2), kSuccess);
   SetEntry(changed, 19, {0, 0, 0});  // A disabled in profile 2
@@ -200,7 +227,7 @@ TEST_F(ProfileOperationsTest, PluggingInKeepsAProfileFileThatDescribesTheKeyboar
   ASSERT_TRUE(LoadFile(folder_->ProfileFilePath(), file));
   EXPECT_EQ(file.Entry(2, 0x1E).kind, 1);
   EXPECT_EQ(file.Entry(0, 0x1E).kind, 0);  // a launch entry is sent as the key itself
-  EXPECT_EQ(file.macros[0].Name(), u"Macro1");
+  EXPECT_EQ(file.macros[0].Name(), u"Combo");  // stored with its name this time
   EXPECT_EQ(profiles_->working.Entry(2, 0x1E).kind, 1);
 }
 

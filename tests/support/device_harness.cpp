@@ -13,6 +13,19 @@ std::vector<uint8_t> Hex(const std::string& text, size_t size) {
   return out;
 }
 
+std::vector<uint8_t> FromDump(const std::string& dump) {
+  std::vector<uint8_t> bytes;
+  std::istringstream lines(dump);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    const std::vector<uint8_t> row = Hex(line.substr(colon + 1));
+    bytes.insert(bytes.end(), row.begin(), row.end());
+  }
+  return bytes;
+}
+
 std::vector<LoggedRequest> LoggedRequests(DeviceHarness& harness) {
   std::vector<LoggedRequest> requests;
   std::istringstream log(harness.Control("log 4000"));

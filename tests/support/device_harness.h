@@ -34,4 +34,7 @@ std::vector<LoggedRequest> LoggedRequests(DeviceHarness& harness);
 // "04 01 00 01" -> bytes, padded with zeros to size when given.
 std::vector<uint8_t> Hex(const std::string& text, size_t size = 0);
 
+// The bytes of a kbemu hex dump ("0000: AA 55 ..." lines).
+std::vector<uint8_t> FromDump(const std::string& dump);
+
 }  // namespace velkor::testing
