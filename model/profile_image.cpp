@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// 2048 entries, each with a text of 260 characters and its terminator (the
-// longest a text slot holds): about a megabyte.
+// 2048 entries, each with a whole text slot of 260 units (259 characters and
+// the terminator): about a megabyte.
 constexpr size_t kTextBudget = static_cast<size_t>(kImageEntries) * 260 * 2;
 
 bool HasText(uint16_t kind) {
