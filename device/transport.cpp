@@ -87,6 +87,7 @@ StatusCode Transport::ExchangeReport(const uint8_t* request, size_t length, uint
   } end_of_exchange{*this};
 
   int attempts = 0;
+  std::chrono::steady_clock::time_point written;  // the attempt in progress
   const auto retry = [&]() {
     if (++attempts >= 3) return false;
     busy_.store(0);
@@ -106,8 +107,8 @@ StatusCode Transport::ExchangeReport(const uint8_t* request, size_t length, uint
       reply_ready_ = false;
       busy_.store(1);
       // Owed before the write: its reply may come before the call returns.
-      last_write_ = std::chrono::steady_clock::now();
-      owed_.push_back(last_write_);
+      written = std::chrono::steady_clock::now();
+      owed_.push_back(written);
     }
     if (api_.RequestWriteOne(&kCommandSelector, 0, 0, buffer.data(), kReportSize, sum, nullptr) <= 0) {
       std::lock_guard lock(slot_mutex_);
@@ -134,7 +135,7 @@ StatusCode Transport::ExchangeReport(const uint8_t* request, size_t length, uint
       // than taken by the next exchange (one wait too many at worst).
       {
         std::lock_guard lock(slot_mutex_);
-        owed_.push_back(last_write_);
+        owed_.push_back(written);
       }
       if (!retry()) return kNoReply;
       continue;

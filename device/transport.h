@@ -5,9 +5,10 @@
 // echoed command code. The keyboard echoes nothing else a reply could be told
 // by, so the transport keeps the requests whose reply it is still owed: a
 // reply that comes after its exchange gave up is let in and dropped before
-// the next exchange writes, not taken as that exchange's answer. The transport also receives the codes
-// the keyboard sends from its own keys and the changes in the number of
-// attached keyboards, and writes the 2-byte bank-flags report.
+// the next exchange writes, not taken as that exchange's answer. The
+// transport also receives the codes the keyboard sends from its own keys and
+// the changes in the number of attached keyboards, and writes the 2-byte
+// bank-flags report.
 #pragma once
 
 #include <atomic>
@@ -119,7 +120,6 @@ class Transport {
   // reply took from its request.
   std::deque<std::chrono::steady_clock::time_point> owed_;
   std::chrono::steady_clock::duration reply_delay_{};
-  std::chrono::steady_clock::time_point last_write_{};
 
   std::mutex handles_mutex_;
   uint32_t cons_handle_ = 0;

@@ -262,11 +262,13 @@ bool LoadImageBytes(const std::vector<uint8_t>& bytes, ProfileImage& image) {
   return true;
 }
 
-bool LoadFile(const std::u16string& path, ProfileImage& image) {
+namespace {
+
+bool LoadFrom(const std::u16string& path, ProfileImage& image, bool valid_only) {
   std::vector<uint8_t> bytes;
   bool opened = false;
   try {
-    if (!ReadWholeFile(path, bytes, opened)) {
+    if (!ReadWholeFile(path, bytes, opened) || (valid_only && CheckFileBytes(bytes).result <= 0)) {
       image.Empty();
       return false;
     }
@@ -276,5 +278,11 @@ bool LoadFile(const std::u16string& path, ProfileImage& image) {
     return false;
   }
 }
+
+}  // namespace
+
+bool LoadFile(const std::u16string& path, ProfileImage& image) { return LoadFrom(path, image, false); }
+
+bool LoadValidFile(const std::u16string& path, ProfileImage& image) { return LoadFrom(path, image, true); }
 
 }  // namespace velkor

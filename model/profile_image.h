@@ -81,5 +81,7 @@ FileCheck CheckFileBytes(const std::vector<uint8_t>& bytes);
 // False when the bytes are shorter than the header says.
 bool LoadImageBytes(const std::vector<uint8_t>& bytes, ProfileImage& image);
 bool LoadFile(const std::u16string& path, ProfileImage& image);
+// The same for a file that passes the import check; false for any other.
+bool LoadValidFile(const std::u16string& path, ProfileImage& image);
 
 }  // namespace velkor

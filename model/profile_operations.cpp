@@ -98,11 +98,11 @@ void ProfileOperations::ReloadFromKeyboard(bool quiet) {
   // when there is no file either.
   std::optional<ProfileImage> image;
   ProfileImage from_file;
-  const bool file_loaded = CheckFile(path).result > 0 && LoadFile(path, from_file);
+  const bool file_loaded = LoadValidFile(path, from_file);
   if (contents && !(file_loaded && profiles_.ImageMatchesKeyboard(from_file, *contents))) {
     image = profiles_.DecodeKeyboardContents(*contents, language_);
     // What the keyboard holds is shown even when the file can't be written.
-    if (WriteImageFile(*image, path)) LoadFile(path, *image);
+    WriteImageFile(*image, path);
   } else if (file_loaded) {
     image = std::move(from_file);
   }
