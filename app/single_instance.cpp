@@ -40,4 +40,12 @@ InstanceDecision DecideInstance(const std::vector<std::u16string>& arguments, In
   return decision;
 }
 
+uint32_t PickProgramProcess(const std::vector<ProcessEntry>& processes, std::u16string_view file_name,
+                            uint32_t self) {
+  for (const ProcessEntry& entry : processes) {
+    if (entry.id != self && EqualsNoCase(entry.file_name, file_name)) return entry.id;
+  }
+  return 0;
+}
+
 }  // namespace velkor

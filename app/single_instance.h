@@ -46,4 +46,15 @@ struct InstanceDecision {
 // this process ends.
 InstanceDecision DecideInstance(const std::vector<std::u16string>& arguments, InstanceSystem& system);
 
+struct ProcessEntry {
+  uint32_t id = 0;
+  std::u16string file_name;  // the executable's file name
+};
+// The first process in the list, in the system's order, whose executable has
+// file_name (without regard to case) and which is not process self; 0 when
+// none. Every entry counts: which process the system lists first differs
+// between systems, and may be the running instance itself.
+uint32_t PickProgramProcess(const std::vector<ProcessEntry>& processes, std::u16string_view file_name,
+                            uint32_t self);
+
 }  // namespace velkor

@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <vector>
+
 #include "platform/win32/wide.h"
 
 namespace velkor {
@@ -12,17 +14,13 @@ uint32_t FindProgramProcess(const std::u16string& file_name, bool skip_self) {
     snapshot.release();
     return 0;
   }
-  const DWORD self = GetCurrentProcessId();
+  std::vector<ProcessEntry> processes;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
-  if (!Process32FirstW(snapshot.get(), &entry)) return 0;
-  while (Process32NextW(snapshot.get(), &entry)) {
-    if (skip_self && entry.th32ProcessID == self) continue;
-    if (CompareStringOrdinal(entry.szExeFile, -1, W(file_name), -1, TRUE) == CSTR_EQUAL) {
-      return entry.th32ProcessID;
-    }
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    processes.push_back({entry.th32ProcessID, FromWide(entry.szExeFile)});
   }
-  return 0;
+  return PickProgramProcess(processes, file_name, skip_self ? GetCurrentProcessId() : 0);
 }
 
 bool NotifyProgramWindows(uint32_t process_id, WindowAction action) {

@@ -11,8 +11,7 @@
 
 namespace velkor {
 
-// Walks the system's process list (past its first entry, the idle process)
-// for a process whose executable file name equals file_name without regard
+// Walks the whole of the system's process list for a process whose executable file name equals file_name without regard
 // to case. With skip_self, this process is passed over. 0 when none.
 uint32_t FindProgramProcess(const std::u16string& file_name, bool skip_self);
 

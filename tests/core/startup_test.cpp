@@ -139,5 +139,14 @@ TEST(SingleInstance, OtherArgumentsHaveNoEffect) {
   EXPECT_EQ(ClassifyArgument(u"/START"), ArgumentKind::kStart);
 }
 
+TEST(SingleInstance, TheProcessSearchLooksAtEveryEntryButThisProcess) {
+  // Under Wine the running instance is often the first process listed.
+  const std::vector<ProcessEntry> list = {{40, u"VELKOR.EXE"}, {12, u"Tassel.exe"}, {77, u"Velkor.exe"}};
+  EXPECT_EQ(PickProgramProcess(list, u"Velkor.exe", 77), 40u);
+  EXPECT_EQ(PickProgramProcess(list, u"velkor.exe", 40), 77u);
+  EXPECT_EQ(PickProgramProcess({{77, u"Velkor.exe"}}, u"Velkor.exe", 77), 0u);
+  EXPECT_EQ(PickProgramProcess(list, u"Velkor", 0), 0u) << "the whole file name must match";
+}
+
 }  // namespace
 }  // namespace velkor::testing
