@@ -126,13 +126,14 @@ bool ProfileOperations::Apply() {
   bool done = false;
   std::vector<std::u16string> messages;
   {
-    std::lock_guard working(locks_.working());
+    // No lock is held while the keyboard is written: the transfer sends a
+    // snapshot of the image.
     const bool saved = SaveToProfileFile();
     const ApplyOutcome outcome = profiles_.ApplyToKeyboard(commands_, false);
     messages = ApplyMessages(outcome);
     done = saved && outcome.success;
   }
-  // Messages wait until the lock is free: a message box is a modal loop.
+  // Messages come last: a message box is a modal loop.
   for (const auto& m : messages) ui_.ShowMessage(m);
   if (done) ui_.SetApplyEnabled(false);
   return done;
@@ -167,11 +168,14 @@ bool ProfileOperations::Import(const std::u16string& path) {
     std::lock_guard working(locks_.working());
     profiles_.working.Empty();
     profiles_.working = std::move(loaded);
-    SaveToProfileFile();
-    outcome = profiles_.ApplyToKeyboard(commands_, true);
-    messages = ApplyMessages(outcome);
-    // The space message says why by itself; any other failure is told here.
-    if (!outcome.success && !outcome.macros_too_large) messages.push_back(Text(LangKey::MAIN_PROMPT_APPLY_FAILED));
+  }
+  SaveToProfileFile();
+  outcome = profiles_.ApplyToKeyboard(commands_, true);
+  messages = ApplyMessages(outcome);
+  // The space message says why by itself; any other failure is told here.
+  if (!outcome.success && !outcome.macros_too_large) messages.push_back(Text(LangKey::MAIN_PROMPT_APPLY_FAILED));
+  {
+    std::lock_guard working(locks_.working());
     ui_.ShowCurrentBank(commands_.cached_active_profile());
   }
   for (const auto& m : messages) ui_.ShowMessage(m);

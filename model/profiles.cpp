@@ -6,9 +6,6 @@ namespace velkor {
 
 ApplyOutcome Profiles::ApplyToKeyboard(DeviceCommands& commands, bool all_profiles) {
   ApplyOutcome outcome;
-  // The working lock first, always (the callers hold it already; it is
-  // re-entrant); the applied lock only to take in what the keyboard holds.
-  std::lock_guard working_lock(locks_.working());
 
   // Which key maps go: with the active profile unknown, any guess could
   // overwrite another profile's keys, so nothing goes.
@@ -23,14 +20,19 @@ ApplyOutcome Profiles::ApplyToKeyboard(DeviceCommands& commands, bool all_profil
     first = last = current;
   }
 
-  // 1. What goes is a snapshot of the working image; it becomes the applied
+  // 1. What goes is a snapshot of the working image, taken under the
+  // working lock and sent with no lock held, so the windows stay free to
+  // read and edit the image meanwhile; the snapshot becomes the applied
   // image only once the keyboard has taken all of it.
-  RebuildHeaders(working);
   ProfileImage snapshot;
-  snapshot.file_header = working.file_header;
-  snapshot.table_header = working.table_header;
-  snapshot.entries = working.entries;
-  snapshot.macros = working.macros;
+  {
+    std::lock_guard working_lock(locks_.working());
+    RebuildHeaders(working);
+    snapshot.file_header = working.file_header;
+    snapshot.table_header = working.table_header;
+    snapshot.entries = working.entries;
+    snapshot.macros = working.macros;
+  }
 
   // 2. The macro store, with names when they fit.
   const StorePlan plan = PlanStore(snapshot.macros, macro_capacity);

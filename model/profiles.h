@@ -40,8 +40,9 @@ class Profiles {
 
   // Sends a snapshot of the working image (the macro store and the key map
   // of the current profile, or of all three) and, when every command of the
-  // transfer succeeded, makes it the applied image. The caller holds the
-  // working lock.
+  // transfer succeeded, makes it the applied image. The working lock is
+  // taken only to copy the image; the caller must not hold it across the
+  // call, or the windows would wait for the keyboard.
   ApplyOutcome ApplyToKeyboard(DeviceCommands& commands, bool all_profiles);
 
   // The keyboard's three key maps and its macro store as an image; nothing
