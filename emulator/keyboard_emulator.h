@@ -112,7 +112,10 @@ class KeyboardEmulator {
 
   // The request log: every request and reply, in hex, with the command's name.
   const std::deque<std::string>& log() const { return log_; }
-  void ClearLog() { log_.clear(); }
+  void ClearLog() {
+    log_.clear();
+    dirty_ = true;  // the saved state keeps the newest lines too
+  }
   uint64_t requests_seen() const { return sequence_; }
 
   // Whether anything that persists changed since the last MarkSaved.

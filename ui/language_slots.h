@@ -94,7 +94,9 @@
   X(MAIN_DEFAULT_MATRIX_PROMPT, u"Reads the default keyboard layout failure")                 \
   X(MAIN_NO_DEVICE_PROMPT, u"Device is not detected\uFF0Cthe key settings can not be displayed! ") \
   X(MAIN_PROMPT_APPLY_FAILED,                                                                 \
-    u"The keyboard did not take the settings. They are kept: press Apply to send them again.")
+    u"The keyboard did not take the settings. They are kept: press Apply to send them again.") \
+  X(MAIN_PROMPT_EXIT_UNAPPLIED,                                                               \
+    u"Some settings have not been applied. Apply them before the program ends?")
 
 // The main window's eight button captions, in their own slots.
 #define VELKOR_MAIN_CAPTIONS(X) \

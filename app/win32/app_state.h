@@ -31,9 +31,6 @@ struct AppState {
   // The device link, bound by the main window's initialisation.
   std::unique_ptr<Transport> transport;
   std::unique_ptr<DeviceCommands> commands;
-  // What the keyboard's own events do; the window's pieces fill it in as
-  // they arrive.
-  TransportListener keyboard_events;
 };
 
 AppState& App();

@@ -118,9 +118,13 @@ bool CVelkorApp::InitInstance() {
   ShellExecuteW(nullptr, L"open", W(app.facts.daemon), L"", L"", SW_HIDE);
 
   // 12. No pending changes yet.
-  main_window->set_pending_changes(false);
+  main_window->SetPendingChanges(false);
 
   main_window->DoModal();
+
+  // A keyboard job that still runs (a keyboard that stopped answering in
+  // the middle of a read) is not waited for: the process ends around it.
+  if (main_window->keyboard_busy()) ExitProcess(0);
 
   // 13. The applied lock, then the working lock; every window repaints.
   app.locks.Destroy();

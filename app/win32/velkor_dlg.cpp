@@ -1,20 +1,182 @@
 #include "app/win32/velkor_dlg.h"
 
+#include <commdlg.h>
+#include <shellapi.h>
+#include <wtsapi32.h>
+
+#include <mutex>
+
 #include "app/single_instance.h"
 #include "app/win32/app_state.h"
+#include "app/win32/menus.h"
 #include "device/hid_service/binding.h"
+#include "model/key_codes.h"
+#include "platform/win32/known_folders.h"
 #include "platform/win32/library_loader.h"
 #include "platform/win32/wide.h"
+#include "resources/resource.h"
 
 namespace velkor {
 
+namespace {
+
+// Messages inside the program: from the keyboard thread and the service
+// library's thread to the window. Posted ones carry everything they need;
+// sent ones are sent only from the keyboard thread, with no lock held.
+constexpr UINT kMsgJobDone = WM_APP + 1;       // wParam: job, lParam: succeeded
+constexpr UINT kMsgSetPending = WM_APP + 2;    // wParam: pending, lParam: serial the job started with
+constexpr UINT kMsgPostedText = WM_APP + 3;    // lParam: std::u16string* to show and delete
+constexpr UINT kMsgTrayImage = WM_APP + 4;     // wParam: mode, lParam: icon id
+constexpr UINT kMsgLightingChanged = WM_APP + 5;
+constexpr UINT kMsgShowBank = WM_APP + 6;
+constexpr UINT kMsgAsk = WM_APP + 7;           // lParam: const std::u16string*; answers IDYES or IDNO
+constexpr UINT kMsgTell = WM_APP + 8;          // lParam: const std::u16string*
+constexpr UINT kMsgRebuildMenu = WM_APP + 9;
+constexpr UINT kMsgHide = WM_APP + 10;
+
+constexpr UINT_PTR kTimerBusyEnd = 1053;  // the busy picture lingers 100 ms after a job
+constexpr UINT kSysAbout = 16;
+
+// What tests and other programs read from outside: 1 once start-up is over.
+constexpr wchar_t kReadyProperty[] = L"VelkorReady";
+
+}  // namespace
+
+// The profile operations' window side. The operations run on the keyboard
+// thread: what they show is posted, what they ask is sent (the keyboard
+// thread waits for the person; the window's thread never waits for it).
+class CVelkorDlg::Ui : public ProfileUi {
+ public:
+  explicit Ui(CVelkorDlg& dlg) : dlg_(dlg) {}
+  void ShowCurrentBank(int) override { PostMessageW(dlg_.hwnd(), kMsgShowBank, 0, 0); }
+  void SetApplyEnabled(bool enabled) override {
+    PostMessageW(dlg_.hwnd(), kMsgSetPending, enabled ? 1 : 0, static_cast<LPARAM>(job_serial.load()));
+  }
+  void ShowMessage(const std::u16string& text) override {
+    if (dlg_.worker_ && dlg_.worker_->OnWorkerThread()) {
+      DWORD_PTR answer = 0;
+      SendMessageTimeoutW(dlg_.hwnd(), kMsgTell, 0, reinterpret_cast<LPARAM>(&text), SMTO_NORMAL, INFINITE, &answer);
+    } else {
+      dlg_.Tell(text);
+    }
+  }
+  bool AskYesNo(const std::u16string& question) override {
+    if (dlg_.worker_ && dlg_.worker_->OnWorkerThread()) {
+      DWORD_PTR answer = IDNO;
+      SendMessageTimeoutW(dlg_.hwnd(), kMsgAsk, 0, reinterpret_cast<LPARAM>(&question), SMTO_NORMAL, INFINITE,
+                          &answer);
+      return answer == IDYES;
+    }
+    return dlg_.Ask(question, false);
+  }
+  bool CompositeDialogOpen() override { return false; }
+  bool MainHasUnappliedChanges() override { return dlg_.apply_.pending(); }
+  bool ManagerHasUnappliedChanges() override { return false; }
+  bool ManagerOpen() override { return manager_open.load(); }
+  void ManagerCheckRow(int) override {}
+  void RunMainApply() override {
+    // Already on the keyboard thread, in the job that asked.
+    dlg_.operations_->Apply();
+  }
+  void RebuildProfileMenu() override { PostMessageW(dlg_.hwnd(), kMsgRebuildMenu, 0, 0); }
+
+  std::atomic<uint64_t> job_serial{0};
+  std::atomic<bool> manager_open{false};
+
+ private:
+  CVelkorDlg& dlg_;
+};
+
+// The presence steps' device and window side, on the keyboard thread.
+class CVelkorDlg::Presence : public PresenceHost {
+ public:
+  explicit Presence(CVelkorDlg& dlg) : dlg_(dlg) {}
+  bool ReadDefaultLayout() override {
+    return dlg_.profiles_->ReadDefaultLayout(*App().commands) == kSuccess;
+  }
+  void ReportDefaultLayoutUnreadable() override {
+    PostMessageW(dlg_.hwnd(), kMsgPostedText, 0,
+                 reinterpret_cast<LPARAM>(new std::u16string(dlg_.Text(LangKey::MAIN_DEFAULT_MATRIX_PROMPT))));
+  }
+  void ReadConfigBlock() override {
+    ConfigBlock block{};
+    if (App().commands->ReadConfigBlock(block.data()) == kSuccess) dlg_.profiles_->AdoptConfigBlock(block);
+  }
+  void LoadActiveProfile() override {
+    dlg_.operations_->ReloadFromKeyboard(false);
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(dlg_.hwnd(), kMsgLoadProfile, kLoadProfileTag, 0, SMTO_NORMAL, INFINITE, &answer);
+  }
+  void ForgetActiveProfile() override { App().commands->ForgetActiveProfile(); }
+  void CloseEditors() override {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(dlg_.hwnd(), kMsgCloseEditors, 0, 0, SMTO_NORMAL, INFINITE, &answer);
+  }
+  void HideMainWindow() override { PostMessageW(dlg_.hwnd(), kMsgHide, 0, 0); }
+  bool WaitUntilReady() override {
+    while (!dlg_.ready_.load()) {
+      if (dlg_.ending_.load()) return false;
+      Sleep(50);
+    }
+    return !dlg_.ending_.load();
+  }
+  void SetTrayIcon(int resource) override { PostMessageW(dlg_.hwnd(), kMsgTrayImage, 0, resource); }
+  void OpenMainWindow() override { PostMessageW(dlg_.hwnd(), kMsgShowWindow, kShowWindowTag, 0); }
+
+ private:
+  CVelkorDlg& dlg_;
+};
+
+// The keyboard's own events, on the service library's thread: each is
+// recorded and posted, never waited for.
+class CVelkorDlg::Events : public TransportListener {
+ public:
+  explicit Events(CVelkorDlg& dlg) : dlg_(dlg) {}
+  void OnBankSwitched(uint8_t flags) override { PostMessageW(dlg_.hwnd(), kMsgBankLed, kBankLedTag, flags); }
+  void OnLightingChangedOnKeyboard() override { PostMessageW(dlg_.hwnd(), kMsgLightingChanged, 0, 0); }
+  void OnActivity(bool active) override {
+    // A device event shows the activity image; the next one the base image.
+    PostMessageW(dlg_.hwnd(), kMsgTrayImage, active ? 1 : 0, 0);
+  }
+  void OnDeviceCountChanged(int count) override { dlg_.StartPresence(count); }
+
+ private:
+  CVelkorDlg& dlg_;
+};
+
 CVelkorDlg::CVelkorDlg()
     : CBaseDialog(kMainDialogTemplate, nullptr, App().ini, App().facts.main_skin, App().facts.main_skin_folder),
-      controls_(SkinPlanOf(SkinWindow::kMain)) {
-  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kMainIcon));
+      controls_(SkinPlanOf(SkinWindow::kMain)),
+      about_(App().language.get()) {
+  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_NO_KEYBOARD));
+  profiles_ = std::make_unique<Profiles>(App().locks);
+  folder_ = std::make_unique<ProfileFolder>(DocumentsFolder());
+  ui_ = std::make_unique<Ui>(*this);
+  presence_host_ = std::make_unique<Presence>(*this);
+  events_ = std::make_unique<Events>(*this);
 }
 
-CVelkorDlg::~CVelkorDlg() = default;
+CVelkorDlg::~CVelkorDlg() {
+  if (App().transport) App().transport->SetListener(nullptr);
+  if (profile_menu_) DestroyMenu(profile_menu_);
+  for (HBITMAP b : busy_frames_) DeleteObject(b);
+}
+
+std::u16string CVelkorDlg::Text(LangKey key) const {
+  return std::u16string(App().language ? App().language->Text(key) : LanguageBuiltIn(key));
+}
+
+void CVelkorDlg::Tell(const std::u16string& text) {
+  MessageBoxW(hwnd(), W(text), L"", MB_OK);
+}
+
+bool CVelkorDlg::Ask(const std::u16string& question, bool yes_default) {
+  return MessageBoxW(hwnd(), W(question), L"", MB_YESNO | (yes_default ? MB_DEFBUTTON1 : MB_DEFBUTTON2)) == IDYES;
+}
+
+void CVelkorDlg::StartPresence(int count) {
+  if (worker_) worker_->Post([this, count] { RunPresence(count, presence_, *presence_host_); });
+}
 
 void CVelkorDlg::BindDeviceLink() {
   AppState& app = App();
@@ -23,75 +185,713 @@ void CVelkorDlg::BindDeviceLink() {
   const std::optional<HidServiceApi> api = BindHidService(loader);
   if (!api) ExitProcess(0);
   app.transport = std::make_unique<Transport>(*api);
-  app.transport->SetListener(&app.keyboard_events);
   app.commands = std::make_unique<DeviceCommands>(*app.transport);
   app.commands->ForgetActiveProfile();
+  operations_ = std::make_unique<ProfileOperations>(*profiles_, app.locks, *app.commands, *folder_, *ui_,
+                                                    app.language.get());
+  worker_ = new DeviceWorker();
+  app.transport->SetListener(events_.get());
   app.transport->StartInterfaceReads();
   const int count = app.transport->DeviceCount();
-  if (count == 0) app.auto_show = 1;
+  StartPresence(count);
+  if (count == 0) presence_.auto_show.store(1);
 }
 
 BOOL CVelkorDlg::OnInitDialog() {
   HWND w = hwnd();
-  BindDeviceLink();
-  // The skin: size, shape and background, then every control.
+  AppState& app = App();
+  presence_.auto_show.store(app.auto_show.load());
+
+  // 1. The skinned base: size, shape and background.
   CBaseDialog::OnInitDialog();
-  controls_.Apply(*this, [](std::u16string_view key) {
-    LanguageTable* language = App().language.get();
-    return language ? language->TextOf(key) : std::u16string();
-  });
-  // Out of the task bar while hidden; other instances find it by its marker.
-  LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
-  SetWindowLongPtrW(w, GWL_EXSTYLE, (ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW);
-  SetWindowLongPtrW(w, GWLP_USERDATA, static_cast<LONG_PTR>(kMainWindowMarker));
-  SetWindowLongPtrW(w, GWL_STYLE, GetWindowLongPtrW(w, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
-  if (App().language) {
-    SetWindowTextW(w, W(std::u16string(App().language->Text(LangKey::MAIN_CAPTION))));
+
+  // 2. The system menu's About item.
+  if (GetWindowLongPtrW(w, GWL_STYLE) & WS_SYSMENU) {
+    wchar_t about[128] = {};
+    if (HMENU system = GetSystemMenu(w, FALSE); system && LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUT_ITEM, about, 128) > 0) {
+      AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(system, MF_STRING, kSysAbout, about);
+    }
   }
+
+  // 3. Icons.
   if (icon_) {
     SendMessageW(w, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(w, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   }
-  return FALSE;
+
+  // 4. Not ready until INIT; no active profile known.
+  ready_.store(false);
+
+  // 5-7. The device link, its reads and the first presence step.
+  BindDeviceLink();
+
+  // 8. The layered-window function must exist, as on every supported system.
+  {
+    HMODULE user32 = LoadLibraryW(L"User32.dll");
+    if (!user32 || !GetProcAddress(user32, "SetLayeredWindowAttributes")) ExitProcess(0);
+  }
+
+  // 9-10. An empty working image (its text slots come with it).
+  {
+    std::lock_guard working(app.locks.working());
+    profiles_->working.Empty();
+  }
+
+  // 11. Nothing to apply.
+  SetPendingChanges(false);
+
+  // 12-15. The skin's images (a missing one ends the program), the web
+  // address, the key buttons and every skinned control in order.
+  link_ = skin().Link();
+  controls_.Apply(*this, [](std::u16string_view key) {
+    LanguageTable* language = App().language.get();
+    return language ? language->TextOf(key) : std::u16string();
+  });
+  if (CPngButton* link = controls_.Button(IDC_MAIN_LINK)) SetWindowTextW(link->hwnd(), W(link_));
+  for (int g = 1; g <= kGKeyCount; ++g) {
+    SetDlgItemTextW(w, GKeyControl(g), W(GKeyCaption(0, g - 1)));
+  }
+
+  // 16. The busy picture's frames.
+  for (int i = 1; i <= 10; ++i) {
+    const std::u16string path = skin_folder() + u"jdt" + std::u16string(i >= 10 ? u"10" : std::u16string(1, u'0' + i)) + u".bmp";
+    if (HANDLE b = LoadImageW(nullptr, W(path), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)) {
+      busy_frames_.push_back(static_cast<HBITMAP>(b));
+    }
+  }
+  ShowBusy(false);
+
+  // 17. Out of the task bar while hidden; other instances find it by its marker.
+  LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
+  SetWindowLongPtrW(w, GWL_EXSTYLE, (ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW);
+  SetWindowLongPtrW(w, GWLP_USERDATA, static_cast<LONG_PTR>(kMainWindowMarker));
+  SetWindowLongPtrW(w, GWL_STYLE, GetWindowLongPtrW(w, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
+  SetWindowTextW(w, W(Text(LangKey::MAIN_CAPTION)));
+
+  // 18. The named events.
+  named_events_.reserve(kNamedEventCount);
+  for (int n = 1; n <= kNamedEventCount; ++n) {
+    named_events_.emplace_back(CreateEventW(nullptr, FALSE, FALSE, W(NamedEventName(n))));
+  }
+
+  // 19. The rest of the start once the loop runs.
+  PostMessageW(w, kMsgInit, kInitTag, 0);
+
+  // 20. Session notifications when the system has them; texts; the preview timer.
+  if (HMODULE wts = LoadLibraryW(L"WtsApi32.dll")) {
+    using Register = BOOL(WINAPI*)(HWND, DWORD);
+    if (auto reg = reinterpret_cast<Register>(GetProcAddress(wts, "WTSRegisterSessionNotification"))) {
+      reg(w, NOTIFY_FOR_THIS_SESSION);
+    }
+    FreeLibrary(wts);
+  }
+  RefreshLanguageTexts();
+  SetTimer(w, kTimerPreview, 100, nullptr);
+  return TRUE;
+}
+
+void CVelkorDlg::OnInit() {
+  HWND w = hwnd();
+  tray_.on_notification = [this](UINT mouse) { OnTrayMouse(mouse); };
+  tray_.Create(w, kTrayCallbackMessage, W(Text(LangKey::KEYBOARD_TRAY_DESC)), icon_, kTrayIconId);
+  tray_.set_icon_resource(IDI_NO_KEYBOARD);
+  tray_.SetClickCommand(IDC_MAIN_PROFILE_MENU);
+  tray_image_.Reset(IDI_NO_KEYBOARD);
+  profile_menu_ = CreatePopupMenu();
+  RebuildProfileMenu();
+  ready_.store(true);
+  SetPropW(w, kReadyProperty, reinterpret_cast<HANDLE>(1));
+  HideMainWindow();
+}
+
+void CVelkorDlg::RefreshLanguageTexts() {
+  HWND w = hwnd();
+  if (LanguageTable* language = App().language.get()) {
+    MainWindowLabels labels;
+    if (language->ReadMainWindowLabels(labels)) {
+      static constexpr int kCaptioned[] = {IDC_MAIN_PROFILE1, IDC_MAIN_PROFILE2, IDC_MAIN_PROFILE3, IDC_MAIN_MACRO,
+                                           IDC_MAIN_DEFAULT,  IDOK,              IDCANCEL,          IDC_MAIN_APPLY};
+      for (size_t i = 0; i < kMainCaptionCount; ++i) {
+        SetDlgItemTextW(w, kCaptioned[i], W(std::u16string(labels.captions[i])));
+      }
+      const std::pair<int, const std::u16string*> tips[] = {
+          {IDC_MAIN_MINIMIZE, &labels.minimise_tip}, {IDC_MAIN_MENU, &labels.menu_tip}, {IDC_MAIN_CLOSE, &labels.close_tip}};
+      for (const auto& [id, tip] : tips) {
+        if (CPngButton* button = controls_.Button(id)) button->SetTooltip(W(*tip), true);
+      }
+    }
+  }
+  tray_.SetTooltip(W(Text(LangKey::KEYBOARD_TRAY_DESC)));
+  RebuildProfileMenu();
+  InvalidateRect(w, nullptr, TRUE);
+}
+
+void CVelkorDlg::SwitchLanguage(int language) {
+  if (!App().language || !App().language->SwitchLanguage(language)) return;
+  SetWindowTextW(hwnd(), W(Text(LangKey::MAIN_CAPTION)));
+  RefreshLanguageTexts();
+}
+
+void CVelkorDlg::SetPendingChanges(bool pending) {
+  apply_.SetPending(pending);
+  if (HWND apply = GetDlgItem(hwnd(), IDC_MAIN_APPLY)) EnableWindow(apply, pending ? TRUE : FALSE);
 }
 
 void CVelkorDlg::ShowMainWindow() {
   HWND w = hwnd();
-  ShowWindow(w, IsIconic(w) ? SW_RESTORE : SW_SHOW);
-  SetForegroundWindow(w);
+  if (presence_.count.load() > 0) {
+    LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
+    SetWindowLongPtrW(w, GWL_EXSTYLE, (ex & ~static_cast<LONG_PTR>(WS_EX_TOOLWINDOW)) | WS_EX_APPWINDOW);
+    nc_paint_.Stop();
+    ShowWindow(w, SW_SHOWNORMAL);
+    SetForegroundWindow(w);
+  } else {
+    Tell(Text(LangKey::MAIN_NO_DEVICE_PROMPT));
+  }
 }
 
-void CVelkorDlg::Shutdown() {
-  if (shut_down_) return;
+void CVelkorDlg::HideMainWindow() { ShowWindow(hwnd(), SW_HIDE); }
+
+void CVelkorDlg::ShowBusy(bool on) {
+  HWND busy = GetDlgItem(hwnd(), IDC_MAIN_BUSY);
+  if (!busy) return;
+  busy_shown_ = on;
+  if (on) {
+    busy_frame_ = 0;
+    if (!busy_frames_.empty()) SendMessageW(busy, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(busy_frames_[0]));
+    ShowWindow(busy, SW_SHOWNA);
+    KillTimer(hwnd(), kTimerBusyEnd);
+    SetTimer(hwnd(), kTimerBusyFrame, 50, nullptr);
+  } else {
+    KillTimer(hwnd(), kTimerBusyFrame);
+    ShowWindow(busy, SW_HIDE);
+    if (!busy_frames_.empty()) SendMessageW(busy, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(busy_frames_[0]));
+  }
+}
+
+bool CVelkorDlg::StartJob(Job job, std::function<bool()> work) {
+  if (!worker_ || !apply_.BeginJob()) return false;
+  const uint64_t serial = apply_.serial();
+  ShowBusy(true);
+  HWND w = hwnd();
+  const bool posted = worker_->Post([this, w, job, serial, work = std::move(work)] {
+    ui_->job_serial.store(serial);
+    bool ok = false;
+    try {
+      ok = work();
+    } catch (...) {
+      ok = false;
+    }
+    PostMessageW(w, kMsgJobDone, static_cast<WPARAM>(job), ok ? 1 : 0);
+  });
+  if (!posted) {
+    apply_.EndJob();
+    ShowBusy(false);
+  }
+  return posted;
+}
+
+void CVelkorDlg::OnJobDone(Job job, bool succeeded) {
+  apply_.EndJob();
+  SetTimer(hwnd(), kTimerBusyEnd, 100, nullptr);
+  if (exit_if_applied_ && job == Job::kApply) {
+    exit_if_applied_ = false;
+    if (succeeded) {
+      FinishExit();
+      return;
+    }
+    Tell(Text(LangKey::MAIN_PROMPT_APPLY_FAILED));
+    return;
+  }
+  if (exit_after_job_) {
+    const ExitOrigin origin = *exit_after_job_;
+    exit_after_job_.reset();
+    ExitProgram(origin);
+  }
+}
+
+void CVelkorDlg::Apply() {
+  if (!apply_.pending()) {
+    // Nothing to send: the busy picture shows and goes, as for any apply.
+    if (!apply_.job_running()) {
+      ShowBusy(true);
+      SetTimer(hwnd(), kTimerBusyEnd, 100, nullptr);
+    }
+    return;
+  }
+  StartJob(Job::kApply, [this] { return operations_->Apply(); });
+}
+
+void CVelkorDlg::RestoreDefaults() {
+  if (apply_.job_running()) return;
+  if (!Ask(Text(LangKey::MAIN_PROMPT_DEFAULT), false)) return;
+  {
+    std::lock_guard working(App().locks.working());
+    const int profile = App().commands->cached_active_profile();
+    ClearVisibleAssignments(profiles_->working, profile < 0 ? 0 : profile, App().transport->bank_flags() & 1,
+                            App().language.get(), *this);
+  }
+  Apply();
+}
+
+void CVelkorDlg::Import() {
+  if (apply_.job_running()) return;
+  wchar_t path[MAX_PATH] = L"*.kpx";
+  OPENFILENAMEW open{};
+  open.lStructSize = sizeof(open);
+  open.hwndOwner = hwnd();
+  open.lpstrFilter = L"(*.kpx)\0*.kpx\0(*.*)\0*.*\0";
+  open.lpstrFile = path;
+  open.nMaxFile = MAX_PATH;
+  open.lpstrDefExt = L"kpx";
+  open.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
+  if (!GetOpenFileNameW(&open)) return;
+  const std::u16string chosen = FromWide(path);
+  StartJob(Job::kImport, [this, chosen] { return operations_->Import(chosen); });
+}
+
+void CVelkorDlg::Export() {
+  wchar_t path[MAX_PATH] = L"*.kpx";
+  OPENFILENAMEW save{};
+  save.lStructSize = sizeof(save);
+  save.hwndOwner = hwnd();
+  save.lpstrFilter = L"(*.kpx)\0*.kpx\0(*.*)\0*.*\0";
+  save.lpstrFile = path;
+  save.nMaxFile = MAX_PATH;
+  save.lpstrDefExt = L"kpx";
+  save.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
+  if (!GetSaveFileNameW(&save)) return;
+  // Memory to a file: quick enough for this thread.
+  operations_->Export(FromWide(path));
+}
+
+void CVelkorDlg::OpenHelp() {
+  ShellExecuteW(hwnd(), L"open", L"index.html", L"NULL", W(App().facts.help_folder), SW_SHOWNORMAL);
+}
+
+void CVelkorDlg::ShowAbout() { about_.Open(hwnd()); }
+
+void CVelkorDlg::RunStandIn(UINT template_id, const std::u16string& skin, const std::u16string& folder) {
+  if (stand_in_) return;
+  StandInDialog dialog(template_id, hwnd(), App().ini, skin, folder);
+  stand_in_ = &dialog;
+  ui_->manager_open.store(template_id == IDD_PROFILE_MANAGER);
+  dialog.DoModal();
+  ui_->manager_open.store(false);
+  stand_in_ = nullptr;
+}
+
+void CVelkorDlg::CloseEditors() {
+  about_.Close();
+  if (stand_in_) stand_in_->Cancel();
+}
+
+void CVelkorDlg::RebuildProfileMenu() {
+  if (!profile_menu_ || !operations_) return;
+  while (GetMenuItemCount(profile_menu_) > 0) DeleteMenu(profile_menu_, 0, MF_BYPOSITION);
+  const ProfileMenuModel menu = operations_->ProfileMenu();
+  for (const ProfileMenuItem& item : menu.items) {
+    if (item.id == 0) {
+      AppendMenuW(profile_menu_, MF_SEPARATOR, 0, nullptr);
+    } else {
+      AppendMenuW(profile_menu_, MF_STRING | (item.checked ? MF_CHECKED : 0), item.id, W(item.text));
+    }
+  }
+  if (CPngButton* button = controls_.Button(IDC_MAIN_PROFILES)) {
+    SetWindowTextW(button->hwnd(), W(menu.button_text));
+    button->SetTooltip(W(menu.tooltip), true);
+    InvalidateRect(button->hwnd(), nullptr, FALSE);
+  }
+}
+
+void CVelkorDlg::ShowProfileMenu() {
+  if (!profile_menu_) return;
+  POINT at{};
+  GetCursorPos(&at);
+  SetForegroundWindow(hwnd());
+  TrackPopupMenu(profile_menu_, TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+  PostMessageW(hwnd(), WM_NULL, 0, 0);
+}
+
+void CVelkorDlg::ShowButtonMenu() {
+  const PopupMenu menu = LoadButtonMenu(App().language.get());
+  if (!menu.popup) return;
+  POINT at{};
+  GetCursorPos(&at);
+  TrackPopupMenu(menu.popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+}
+
+void CVelkorDlg::ShowTrayMenu() {
+  const PopupMenu menu = LoadTrayMenu(App().language.get());
+  if (!menu.popup) return;
+  SetForegroundWindow(hwnd());
+  POINT at{};
+  GetCursorPos(&at);
+  TrackPopupMenu(menu.popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+  PostMessageW(hwnd(), WM_NULL, 0, 0);
+}
+
+void CVelkorDlg::OnTrayMouse(UINT mouse_message) {
+  switch (velkor::OnTrayMouse(kTrayIconId, mouse_message, tray_.click_command() != 0)) {
+    case TrayMouseAction::kMenu:
+      ShowTrayMenu();
+      break;
+    case TrayMouseAction::kOpen: {
+      // The command of the menu's first item, as the menu's default.
+      const PopupMenu menu = LoadTrayMenu(nullptr);
+      const UINT first = menu.popup ? GetMenuItemID(menu.popup, 0) : ID_OPEN_WINDOW;
+      SetForegroundWindow(hwnd());
+      SendMessageW(hwnd(), WM_COMMAND, first, 0);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void CVelkorDlg::SetTrayImage(int mode, int icon_id) {
+  if (const std::optional<int> shown = tray_image_.Set(mode, icon_id)) tray_.SetIcon(static_cast<UINT>(*shown));
+}
+
+void CVelkorDlg::SetProfileButtons(int profile) {
+  const int buttons[] = {IDC_MAIN_PROFILE1, IDC_MAIN_PROFILE2, IDC_MAIN_PROFILE3};
+  for (int i = 0; i < 3; ++i) {
+    if (CPngButton* b = controls_.Button(buttons[i])) b->SetChecked(i == profile, true);
+  }
+}
+
+void CVelkorDlg::ShowAssignment(int control, const KeySummary& summary) {
+  if (CPngButton* button = controls_.Button(control)) {
+    button->SetChecked(summary.assigned, true);
+    button->SetTooltip(W(summary.text), true);
+  }
+}
+
+void CVelkorDlg::ShowCurrentBank() {
+  std::lock_guard working(App().locks.working());
+  const int profile = App().commands ? App().commands->cached_active_profile() : -1;
+  if (profile < 0) return;
+  RefreshKeyButtons(profiles_->working, profile, App().transport->bank_flags() & 1, App().language.get(), *this);
+}
+
+void CVelkorDlg::OnLoadProfile() {
+  const int profile = App().commands->cached_active_profile();
+  SetProfileButtons(profile);
+  ShowCurrentBank();
+  RebuildProfileMenu();
+}
+
+void CVelkorDlg::ShowBank(uint8_t flags) {
+  const int bank = flags & 1;
+  if (CPngButton* indicator = controls_.Button(IDC_MAIN_LOCK_AB)) indicator->SetChecked(bank == 1, true);
+  for (int g = 1; g <= kGKeyCount; ++g) SetDlgItemTextW(hwnd(), GKeyControl(g), W(GKeyCaption(bank, g - 1)));
+  std::lock_guard working(App().locks.working());
+  const int profile = App().commands->cached_active_profile();
+  for (int g = 1; g <= kGKeyCount; ++g) {
+    bool assigned = false;
+    if (profile >= 0) {
+      assigned = profiles_->working.Entry(profile, kFirstGSlot + bank * kGKeyCount + g - 1).kind != 0;
+    }
+    if (CPngButton* button = controls_.Button(GKeyControl(g))) button->SetChecked(assigned, true);
+  }
+}
+
+void CVelkorDlg::OnOK() {
+  Apply();
+  HideMainWindow();
+}
+
+void CVelkorDlg::OnCancel() { HideMainWindow(); }
+
+void CVelkorDlg::ExitProgram(ExitOrigin origin) {
+  switch (DecideExit(origin, apply_.pending(), apply_.job_running())) {
+    case ExitStep::kAfterJob:
+      HideMainWindow();
+      if (!exit_after_job_ || origin == ExitOrigin::kOtherProcess) exit_after_job_ = origin;
+      return;
+    case ExitStep::kAskFirst:
+      if (Ask(Text(LangKey::MAIN_PROMPT_EXIT_UNAPPLIED), true)) {
+        exit_if_applied_ = true;
+        HideMainWindow();
+        if (!StartJob(Job::kApply, [this] { return operations_->Apply(); })) exit_if_applied_ = false;
+        return;
+      }
+      FinishExit();
+      return;
+    case ExitStep::kExitNow:
+      FinishExit();
+      return;
+  }
+}
+
+void CVelkorDlg::FinishExit() {
+  HideMainWindow();
+  if (Shutdown()) {
+    ReleaseSkinImages();
+    EndModal(0);
+  }
+}
+
+bool CVelkorDlg::Shutdown() {
+  if (shut_down_) return true;
   shut_down_ = true;
-  pending_changes_ = false;
+  ending_.store(true);
+  if (worker_) worker_->Stop();
+  // 1. Every editor and the about box.
+  CloseEditors();
+  // 2. The single-instance mutex.
   App().instance_mutex.reset();
-  if (hwnd()) ShowWindow(hwnd(), SW_HIDE);
-  EndModal(0);
+  // 3. The named events.
+  named_events_.clear();
+  // 4. The tray icon; nothing pending any more.
+  tray_.Remove();
+  tray_image_.Reset(0);
+  apply_.SetPending(false);
+  KillTimer(hwnd(), kTimerPreview);
+  // 5-6. The images' contents, the working one first, never both locks at once.
+  {
+    std::lock_guard working(App().locks.working());
+    profiles_->working.Empty();
+  }
+  {
+    std::lock_guard applied(App().locks.applied());
+    profiles_->applied.Empty();
+  }
+  RemovePropW(hwnd(), kReadyProperty);
+  return true;
+}
+
+bool CVelkorDlg::PreTranslateMessage(MSG& msg) {
+  HWND effects = GetDlgItem(hwnd(), IDC_MAIN_EFFECT_LIST);
+  const PreTranslateDecision decision =
+      PreTranslate(msg.message, msg.wParam, msg.hwnd == hwnd(), effects && GetFocus() == effects);
+  if (decision.apply_first) Apply();
+  return decision.swallow;
+}
+
+bool CVelkorDlg::OnCommand(int id, int notification) {
+  const RoutedCommand routed = RouteMainCommand(id);
+  switch (routed.command) {
+    case MainCommand::kNone:
+      return false;
+    case MainCommand::kOk:
+      OnOK();
+      return true;
+    case MainCommand::kCancel:
+      OnCancel();
+      return true;
+    case MainCommand::kApply:
+      Apply();
+      return true;
+    case MainCommand::kRestoreDefaults:
+      RestoreDefaults();
+      return true;
+    case MainCommand::kButtonMenu:
+      ShowButtonMenu();
+      return true;
+    case MainCommand::kHelp:
+      OpenHelp();
+      return true;
+    case MainCommand::kMinimize:
+      PostMessageW(hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+      return true;
+    case MainCommand::kExitProgram:
+      ExitProgram(ExitOrigin::kPerson);
+      return true;
+    case MainCommand::kCloseProgram:
+      ExitProgram(ExitOrigin::kOtherProcess);
+      return true;
+    case MainCommand::kOpenLink:
+      ShellExecuteW(hwnd(), L"open", W(link_), nullptr, nullptr, SW_SHOWNORMAL);
+      return true;
+    case MainCommand::kProfileManager:
+      RunStandIn(IDD_PROFILE_MANAGER, App().facts.profile_skin, App().facts.profile_skin_folder);
+      return true;
+    case MainCommand::kFirmwareUpdate:
+      RunStandIn(IDD_UPDATE, App().facts.update_skin, App().facts.update_skin_folder);
+      return true;
+    case MainCommand::kBankIndicator:
+      return true;
+    case MainCommand::kProfileMenu:
+      ShowProfileMenu();
+      return true;
+    case MainCommand::kDeviceCommand:
+      if (worker_) worker_->Post([] { App().commands->TestCommand(); });
+      return true;
+    case MainCommand::kOpenWindow:
+      ShowMainWindow();
+      return true;
+    case MainCommand::kAbout:
+      ShowAbout();
+      return true;
+    case MainCommand::kImport:
+      Import();
+      return true;
+    case MainCommand::kExport:
+      Export();
+      return true;
+    case MainCommand::kSwitchLanguage:
+      SwitchLanguage(routed.language);
+      return true;
+    case MainCommand::kSwitchProfile:
+      StartJob(Job::kSwitchProfile, [this, n = routed.profile] { return operations_->SwitchProfile(n); });
+      return true;
+  }
+  return false;
 }
 
 bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) {
+  switch (ClassifyMainMessage(message, wparam)) {
+    case MainMessage::kNotOurs:
+      break;
+    case MainMessage::kIgnored:
+      result = 0;
+      return true;
+    case MainMessage::kInit:
+      OnInit();
+      result = 0;
+      return true;
+    case MainMessage::kOpen:
+      ShowMainWindow();
+      result = 0;
+      return true;
+    case MainMessage::kKill:
+      ExitProgram(ExitOrigin::kOtherProcess);
+      result = 0;
+      return true;
+    case MainMessage::kLoadProfile:
+      OnLoadProfile();
+      result = 0;
+      return true;
+    case MainMessage::kCloseEditors:
+      CloseEditors();
+      result = 0;
+      return true;
+    case MainMessage::kBankLed:
+      ShowBank(static_cast<uint8_t>(lparam));
+      result = 0;
+      return true;
+  }
+
   switch (message) {
-    case kMsgShowWindow:
-      if (static_cast<uint32_t>(wparam) == kShowWindowTag) ShowMainWindow();
+    case kMsgJobDone:
+      OnJobDone(static_cast<Job>(wparam), lparam != 0);
       result = 0;
       return true;
-    case kMsgKillProgram:
-      if (static_cast<uint32_t>(wparam) == kKillProgramTag) Shutdown();
+    case kMsgSetPending:
+      if (wparam) {
+        SetPendingChanges(true);
+      } else {
+        apply_.ClearIfUnchangedSince(static_cast<uint64_t>(lparam));
+        SetPendingChanges(apply_.pending());
+      }
       result = 0;
       return true;
-    case WM_COMMAND:
-      if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
-        ShowWindow(hwnd(), SW_HIDE);  // back to the notification area
+    case kMsgPostedText: {
+      std::unique_ptr<std::u16string> text(reinterpret_cast<std::u16string*>(lparam));
+      if (text) Tell(*text);
+      result = 0;
+      return true;
+    }
+    case kMsgTell:
+      if (lparam) Tell(*reinterpret_cast<const std::u16string*>(lparam));
+      result = 0;
+      return true;
+    case kMsgAsk:
+      result = lparam && Ask(*reinterpret_cast<const std::u16string*>(lparam), false) ? IDYES : IDNO;
+      return true;
+    case kMsgTrayImage:
+      SetTrayImage(static_cast<int>(wparam), static_cast<int>(lparam));
+      result = 0;
+      return true;
+    case kMsgLightingChanged:
+      SetTimer(hwnd(), kTimerLightingChanged, 0, nullptr);
+      result = 0;
+      return true;
+    case kMsgShowBank:
+      ShowCurrentBank();
+      result = 0;
+      return true;
+    case kMsgRebuildMenu:
+      RebuildProfileMenu();
+      result = 0;
+      return true;
+    case kMsgHide:
+      HideMainWindow();
+      result = 0;
+      return true;
+    case WM_TIMER:
+      switch (wparam) {
+        case kTimerBusyFrame:
+          if (!busy_frames_.empty()) {
+            busy_frame_ = (busy_frame_ + 1) % static_cast<int>(busy_frames_.size());
+            SendMessageW(GetDlgItem(hwnd(), IDC_MAIN_BUSY), STM_SETIMAGE, IMAGE_BITMAP,
+                         reinterpret_cast<LPARAM>(busy_frames_[static_cast<size_t>(busy_frame_)]));
+          }
+          break;
+        case kTimerBusyEnd:
+          KillTimer(hwnd(), kTimerBusyEnd);
+          if (!apply_.job_running()) ShowBusy(false);
+          break;
+        case kTimerLightingChanged:
+          // The lighting panel reads the keyboard's new lighting here.
+          KillTimer(hwnd(), kTimerLightingChanged);
+          break;
+        case kTimerPreview:
+          // One frame of the lighting preview while the panel is on, then
+          // every 50 ms.
+          KillTimer(hwnd(), kTimerPreview);
+          SetTimer(hwnd(), kTimerPreview, 50, nullptr);
+          break;
+        default:
+          return false;
+      }
+      result = 0;
+      return true;
+    case WM_SYSCOMMAND:
+      if (wparam >= kSysAbout && wparam <= kSysAbout + 15) {
+        ShowAbout();
+        result = 0;
         return true;
       }
       return false;
-    case WM_CLOSE:
-      ShowWindow(hwnd(), SW_HIDE);
+    case WM_PAINT:
+      if (IsIconic(hwnd())) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd(), &paint);
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        const int cx = GetSystemMetrics(SM_CXICON);
+        const int cy = GetSystemMetrics(SM_CYICON);
+        DrawIcon(dc, (client.right - cx + 1) / 2, (client.bottom - cy + 1) / 2, icon_);
+        EndPaint(hwnd(), &paint);
+        result = 0;
+        return true;
+      }
+      break;
+    case WM_QUERYDRAGICON:
+      result = reinterpret_cast<INT_PTR>(icon_);
+      return true;
+    case WM_NCPAINT:
+      if (nc_paint_.HideInsteadOfPaint()) {
+        HideMainWindow();
+        result = 0;
+        return true;
+      }
+      break;
+    case WM_HELP:
+      OpenHelp();
+      result = TRUE;
+      return true;
+    case WM_WTSSESSION_CHANGE:
+      last_session_event_ = static_cast<int>(wparam);
+      result = 0;
       return true;
     default:
-      return CBaseDialog::OnMessage(message, wparam, lparam, result);
+      break;
   }
+  return CBaseDialog::OnMessage(message, wparam, lparam, result);
 }
 
 }  // namespace velkor

@@ -1,43 +1,137 @@
-// The main window: a hidden skinned dialog on template 102 that carries the
-// main-window marker, shows itself on SP/OPEN and ends the program on
-// MK/KILL. Its shape, background and buttons come from Skins\Main.ini.
+// The main window: a skinned dialog on template 102 that lives hidden in the
+// notification area, follows the keyboard as it comes and goes, shows the
+// keyboard picture on request, applies edits and ends the program through one
+// routine. Long keyboard work runs on the keyboard thread (DeviceWorker); the
+// window only starts it, shows the busy picture and takes the result.
 #pragma once
 
+#include <atomic>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "app/device_worker.h"
+#include "app/main_window_rules.h"
+#include "app/presence.h"
+#include "app/win32/small_dialogs.h"
+#include "model/key_summary.h"
+#include "model/profile_operations.h"
+#include "model/profiles.h"
+#include "platform/win32/handles.h"
 #include "ui/win32/base_dialog.h"
 #include "ui/win32/skinned_controls.h"
+#include "ui/win32/tray_icon.h"
 
 namespace velkor {
 
 inline constexpr UINT kMainDialogTemplate = 102;
-inline constexpr UINT kMainIcon = 128;
 
-class CVelkorDlg : public CBaseDialog {
+class CVelkorDlg : public CBaseDialog, private KeyButtonView {
  public:
   CVelkorDlg();
   ~CVelkorDlg() override;
 
-  // The one routine that ends the program: releases what the run holds and
-  // ends the modal loop.
-  void Shutdown();
+  bool pending_changes() const { return apply_.pending(); }
+  // The pending-changes flag and the Apply control together.
+  void SetPendingChanges(bool pending);
 
-  bool pending_changes() const { return pending_changes_; }
-  void set_pending_changes(bool value) { pending_changes_ = value; }
+  // Ends the program: a person with unapplied edits is asked first; another
+  // process's request never waits for a person.
+  void ExitProgram(ExitOrigin origin);
+  bool Shutdown();
+  // A keyboard job still runs (the program then ends without waiting for it).
+  bool keyboard_busy() const { return worker_ && worker_->pending() > 0; }
 
  protected:
   BOOL OnInitDialog() override;
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) override;
+  bool OnCommand(int id, int notification) override;
+  void OnOK() override;
+  void OnCancel() override;
+  bool PreTranslateMessage(MSG& msg) override;
 
  private:
-  void ShowMainWindow();
-  // Binds the HID service library, starts the reads and counts keyboards.
+  class Presence;
+  class Ui;
+  class Events;
+  friend class Presence;
+  friend class Ui;
+  friend class Events;
+
+  enum class Job { kApply, kImport, kSwitchProfile, kDeviceCommand };
+
+  // KeyButtonView: the key buttons' check marks and tips.
+  void ShowAssignment(int control, const KeySummary& summary) override;
+  void EnableApply() override { SetPendingChanges(true); }
+
   void BindDeviceLink();
+  // A device-count event: the presence steps run on the keyboard thread.
+  void StartPresence(int count);
+  void ShowMainWindow();
+  void HideMainWindow();
+  void Apply();
+  void RestoreDefaults();
+  void OpenHelp();
+  void ShowAbout();
+  void ShowButtonMenu();
+  void ShowProfileMenu();
+  void ShowTrayMenu();
+  void Import();
+  void Export();
+  void RunStandIn(UINT template_id, const std::u16string& skin, const std::u16string& folder);
+  void CloseEditors();
+  void OnTrayMouse(UINT mouse_message);
+  void SetTrayImage(int mode, int icon_id);
+  void OnInit();
+  void OnLoadProfile();
+  void ShowCurrentBank();
+  void ShowBank(uint8_t flags);
+  void RefreshLanguageTexts();
+  void SwitchLanguage(int language);
+  void RebuildProfileMenu();
+  void SetProfileButtons(int profile);
+  // Starts a keyboard job; false when another one runs.
+  bool StartJob(Job job, std::function<bool()> work);
+  void OnJobDone(Job job, bool succeeded);
+  void ShowBusy(bool on);
+  void FinishExit();
+  std::u16string Text(LangKey key) const;
+  void Tell(const std::u16string& text);
+  bool Ask(const std::u16string& question, bool yes_default);
 
   SkinnedControls controls_;
   HICON icon_ = nullptr;
-  bool pending_changes_ = false;
+  std::unique_ptr<Profiles> profiles_;
+  std::unique_ptr<ProfileFolder> folder_;
+  std::unique_ptr<Ui> ui_;
+  std::unique_ptr<ProfileOperations> operations_;
+  std::unique_ptr<Presence> presence_host_;
+  std::unique_ptr<Events> events_;
+  // Never destroyed: a job still running when the program ends is cut off
+  // by the end of the process, never waited for by this thread.
+  DeviceWorker* worker_ = nullptr;
+  PresenceState presence_;
+
+  ApplyState apply_;
+  std::atomic<bool> ready_{false};
+  std::atomic<bool> ending_{false};
+  std::optional<ExitOrigin> exit_after_job_;
+  bool exit_if_applied_ = false;
   bool shut_down_ = false;
+
+  NcPaintCountdown nc_paint_;
+  CTrayIcon tray_;
+  TrayImage tray_image_;
+  HMENU profile_menu_ = nullptr;
+  CAboutDlg about_;
+  StandInDialog* stand_in_ = nullptr;
+  std::vector<UniqueHandle> named_events_;
+  std::u16string link_;
+  std::vector<HBITMAP> busy_frames_;
+  int busy_frame_ = 0;
+  bool busy_shown_ = false;
+  int last_session_event_ = 0;
 };
 
 }  // namespace velkor

@@ -14,6 +14,8 @@ fail() { echo "FAILED: $*"; exit 1; }
 "$kbemu" detach | grep -q "^ok" || fail "detach"
 "$kbemu" status | grep -q "^attached: no" || fail "detach is kept"
 "$kbemu" log 5 | grep -q "evt detach" || fail "the log is kept"
+"$kbemu" log clear | grep -q "^ok" || fail "log clear"
+[ -z "$("$kbemu" log 5)" ] || fail "a cleared log stays cleared"
 "$kbemu" fault echo 1 >/dev/null && fail "a fault needs a running emulator"
 "$kbemu" frobnicate >/dev/null && fail "an unknown command fails"
 "$kbemu" reset | grep -q "^ok" || fail "reset"

@@ -33,6 +33,13 @@ INT_PTR CDialog::DoModal(HWND parent) {
       break;
     }
     if (got < 0) break;
+    bool used = false;
+    try {
+      used = PreTranslateMessage(msg);
+    } catch (...) {
+      // No exception leaves the loop; the message goes on as usual.
+    }
+    if (used) continue;
     if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

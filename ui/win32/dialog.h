@@ -35,6 +35,9 @@ class CDialog {
     return false;
   }
   virtual void OnDestroy() {}
+  // Sees every message the dialog's own loop takes from the queue, before
+  // the dialog does; true when the message is used up.
+  virtual bool PreTranslateMessage(MSG& msg) { return false; }
 
  private:
   static INT_PTR CALLBACK Thunk(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);

@@ -210,6 +210,11 @@ void CPngButton::DrawCaption(HDC dc, const RECT& client) {
 
 bool CPngButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   switch (message) {
+    case BM_GETCHECK:
+      // An owner-drawn button keeps its check state itself; it answers as a
+      // check box would, so that other programs (and tests) can read it.
+      result = checked_ ? BST_CHECKED : BST_UNCHECKED;
+      return true;
     case WM_MOUSEMOVE:
       if (!tracking_) {
         TRACKMOUSEEVENT track{sizeof(track), TME_HOVER | TME_LEAVE, hwnd_, 1};

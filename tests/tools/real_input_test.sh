@@ -1,0 +1,87 @@
+#!/bin/bash
+# The main window used with a real mouse: xdotool moves the X pointer and
+# clicks at the screen positions of the window's controls, so the window's
+# shape, hit-testing and owner-drawn buttons are proven for a person's mouse,
+# not only for posted messages. What reached the keyboard is read with kbemu.
+#   real_input_test.sh STATE_DIR BIN_DIR
+# Runs inside the Wine fixture (its Xvfb display); KBEMU_STATE and KBEMU_PIPE
+# name an emulator of this test's own.
+set -u
+state="$1"
+bin="$2"
+run="$(cd "$(dirname "$0")/../../tools/wine" && pwd)/run-in-wine.sh"
+DISPLAY="$(cat "$state/display")"
+export DISPLAY OSTREL_BACKEND=emulator
+
+fail() {
+  echo "FAIL: $*"
+  "$run" "$state" "$bin/Velkor.exe" /Kill >/dev/null 2>&1
+  exit 1
+}
+wine_run() { (cd "$bin" && "$run" "$state" "$bin/$1" "${@:2}" 2>/dev/null | tr -d '\r'); }
+probe() { wine_run velkor_probe.exe "$@"; }
+kbemu() { wine_run kbemu.exe "$@"; }
+# Polls a command until its output equals the wanted text (at most ~15 s).
+wait_for() {
+  local want="$1"
+  shift
+  for _ in $(seq 150); do
+    [ "$("$@")" = "$want" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+click_at() {
+  read -r x y <<<"$1"
+  [ -n "$x" ] && [ -n "$y" ] || return 1
+  xdotool mousemove "$x" "$y"
+  sleep 0.2
+  xdotool click 1
+}
+count() { kbemu log 400 | grep -c "^#[0-9]* > $1 "; }
+# The pixels of the screen around a point, as a checksum.
+pixels() {
+  read -r x y <<<"$1"
+  import -window root -crop "30x20+$((x - 15))+$((y - 10))" rgb:- 2>/dev/null | md5sum
+}
+
+"$run" "$state" "$bin/Velkor.exe" /Kill >/dev/null 2>&1
+kbemu reset >/dev/null
+kbemu attach >/dev/null
+kbemu log clear >/dev/null
+
+# No "/Start": with a keyboard the window opens by itself.
+(cd "$bin" && "$run" "$state" "$bin/Velkor.exe" >/dev/null 2>&1 &)
+wait_for 1 probe visible || fail "the main window did not open"
+wait_for 30 count ReadKeyMapBlock || fail "the keyboard was not read"
+
+# A key button under the pointer changes its face: the window's region and
+# the owner-drawn button take a real pointer.
+esc="$(probe center 1022)" || fail "no Esc key button"
+xdotool mousemove 5 500
+sleep 0.3
+before="$(pixels "$esc")"
+xdotool mousemove $esc
+sleep 0.5
+[ "$(pixels "$esc")" != "$before" ] || fail "the Esc key does not light up under the pointer"
+xdotool click 1
+sleep 0.3
+[ "$(probe visible)" = 1 ] || fail "a click on a key closed the window"
+
+# Default: the question, answered Yes with the mouse, then the apply.
+kbemu log clear >/dev/null
+click_at "$(probe center 1138)" || fail "no Default button"
+wait_for "Do you want to restore the default settings?" probe box || fail "no question after Default"
+click_at "$(probe box-button 6)" || fail "no Yes button"
+wait_for 1 count EndAccess || fail "the defaults were not applied"
+[ "$(count WriteKeyMapBlock)" = 10 ] || fail "not one key map: $(count WriteKeyMapBlock) pieces"
+wait_for 0 probe enabled 1006 || fail "Apply stayed enabled after the keyboard took everything"
+
+# OK hides the window and sends nothing more (nothing is pending).
+kbemu log clear >/dev/null
+click_at "$(probe center 1)" || fail "no OK button"
+wait_for 0 probe visible || fail "OK did not hide the window"
+[ "$(count BeginAccess)" = 0 ] || fail "OK sent an apply with nothing pending"
+
+"$run" "$state" "$bin/Velkor.exe" /Kill >/dev/null 2>&1
+echo "ok"

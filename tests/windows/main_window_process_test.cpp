@@ -1,0 +1,414 @@
+// Velkor.exe as a person and other programs use it: it follows the keyboard
+// (the emulator, driven with kbemu), lives in the notification area, shows
+// and hides its window, applies edits and ends through one routine.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/startup_facts.h"
+#include "platform/win32/known_folders.h"
+#include "platform/win32/wide.h"
+#include "resources/resource.h"
+#include "tests/windows/app_driver.h"
+
+namespace velkor::testing {
+namespace {
+
+constexpr DWORD kWaitMs = 15000;
+constexpr UINT kMsgLoadProfile = 0x5452;
+
+std::vector<std::string> Names(const std::vector<KbemuRequest>& requests) {
+  std::vector<std::string> names;
+  for (const auto& r : requests) names.push_back(r.name);
+  return names;
+}
+
+int CountOf(const std::vector<KbemuRequest>& requests, const std::string& name) {
+  return static_cast<int>(std::count_if(requests.begin(), requests.end(),
+                                        [&](const KbemuRequest& r) { return r.name == name; }));
+}
+
+std::wstring ProfileFile() { return ToWide(DocumentsFolder()) + L"\\QN582\\$Profile0"; }
+
+std::string ReadAll(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+FILETIME WriteTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+  return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+std::wstring LanguageFile() { return ToWide(FolderOf(ModulePath())) + L"Skins\\language.ini"; }
+
+// Sets the language selector of the shared language file for one test and
+// puts the file back as it was afterwards.
+class LanguageSelector {
+ public:
+  explicit LanguageSelector(const wchar_t* value) : saved_(ReadAll(LanguageFile())) {
+    WritePrivateProfileStringW(L"LANGUAGE", L"language", value, LanguageFile().c_str());
+  }
+  ~LanguageSelector() {
+    std::ofstream out(std::filesystem::path(LanguageFile()), std::ios::binary | std::ios::trunc);
+    out.write(saved_.data(), static_cast<std::streamsize>(saved_.size()));
+  }
+
+ private:
+  std::string saved_;
+};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TerminateAll(L"Velkor.exe");
+    TerminateAll(L"Tassel.exe");
+    WaitUntil([] { return CountProcesses(L"Velkor.exe") == 0; }, 5000);
+    // With no program running, kbemu changes the saved keyboard.
+    Kbemu(L"fault clear");
+    Kbemu(L"attach");
+    Kbemu(L"reset");
+  }
+  void TearDown() override {
+    driver_.End(5000);
+    TerminateAll(L"Tassel.exe");
+  }
+
+  // Starts the program with a keyboard and waits until it has read it.
+  void StartWithKeyboard(const std::wstring& arguments = L"/Start") {
+    ASSERT_TRUE(driver_.Start(arguments));
+    ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Tray().icon == IDI_KEYBOARD; }, kWaitMs));
+    ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlChecked(IDC_MAIN_PROFILE1); }, kWaitMs));
+  }
+
+  void Show() {
+    driver_.PostShow();
+    ASSERT_TRUE(driver_.WaitFor([&] { return driver_.MainVisible(); }, kWaitMs));
+  }
+
+  // Restores the defaults through the window's question: an edit, then Apply.
+  void RestoreDefaultsAnsweringYes() {
+    ASSERT_TRUE(driver_.PostCommand(IDC_MAIN_DEFAULT));
+    ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs));
+    ASSERT_TRUE(driver_.AnswerMessageBox(IDYES));
+  }
+
+  // An edit whose Apply the keyboard did not take.
+  void LeaveAnEditPending() {
+    Kbemu(L"fault noreply always");
+    KbemuClearLog();
+    RestoreDefaultsAnsweringYes();
+    ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "BeginAccess") == 3; }, 20000));
+    ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.ControlVisible(IDC_MAIN_BUSY); }, 20000));
+    ASSERT_TRUE(driver_.ControlEnabled(IDC_MAIN_APPLY));
+    Kbemu(L"fault clear");
+  }
+
+  AppDriver driver_;
+};
+
+TEST_F(MainWindowTest, WithoutAKeyboardItWaitsInTheNotificationArea) {
+  Kbemu(L"detach");
+  ASSERT_TRUE(driver_.Start(L""));
+  EXPECT_FALSE(driver_.MainVisible());
+  const DriverTrayState tray = driver_.Tray();
+  EXPECT_EQ(tray.icon, static_cast<UINT>(IDI_NO_KEYBOARD));
+  EXPECT_EQ(tray.adds, 1u);
+  EXPECT_EQ(tray.tip, L"Pellmar") << "KEYBOARD_TRAY_DESC of the language file";
+
+  // "Open" tells the person why there is nothing to show.
+  ASSERT_TRUE(driver_.PostCommand(ID_OPEN_WINDOW));
+  std::wstring text;
+  ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs, &text));
+  EXPECT_EQ(text, L"Device is not detected\uFF0Cthe key settings can not be displayed! ");
+  EXPECT_TRUE(driver_.AnswerMessageBox(IDOK));
+  EXPECT_FALSE(driver_.MainVisible());
+
+  // The keyboard arrives later: read, icon 141, but the window does not open.
+  KbemuClearLog();
+  Kbemu(L"attach");
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Tray().icon == IDI_KEYBOARD; }, kWaitMs));
+  const std::vector<KbemuRequest> requests = KbemuRequests();
+  EXPECT_EQ(CountOf(requests, "ReadDefaultLayoutBlock"), 10);
+  EXPECT_GE(CountOf(requests, "ReadConfigBlock"), 1);
+  EXPECT_FALSE(driver_.WaitFor([&] { return driver_.MainVisible(); }, 700));
+}
+
+TEST_F(MainWindowTest, AKeyboardAtStartIsReadAndTheWindowOpensOnce) {
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.Start(L""));
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.MainVisible(); }, kWaitMs)) << "opens by itself";
+  EXPECT_EQ(driver_.Tray().icon, static_cast<UINT>(IDI_KEYBOARD));
+  EXPECT_TRUE(driver_.ControlChecked(IDC_MAIN_PROFILE1)) << "the active profile is marked";
+  EXPECT_FALSE(driver_.ControlChecked(IDC_MAIN_PROFILE2));
+  EXPECT_EQ(driver_.ControlText(IDC_MAIN_PROFILES), L"$Profile0");
+  EXPECT_FALSE(driver_.ControlEnabled(IDC_MAIN_APPLY)) << "nothing to apply";
+  const std::vector<std::string> names = Names(KbemuRequests());
+  ASSERT_FALSE(names.empty());
+  // The default layout first, then the configuration block, then the profile.
+  EXPECT_EQ(names.front(), "ReadDefaultLayoutBlock");
+  EXPECT_EQ(std::count(names.begin(), names.end(), "ReadDefaultLayoutBlock"), 10);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "ReadKeyMapBlock"), 30);
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(ProfileFile())));
+
+  // Hidden, then the keyboard goes and comes back: read again, not opened.
+  ASSERT_TRUE(driver_.PostCommand(IDCANCEL));
+  ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.MainVisible(); }, kWaitMs));
+  Kbemu(L"detach");
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Tray().icon == IDI_NO_KEYBOARD; }, kWaitMs));
+  KbemuClearLog();
+  Kbemu(L"attach");
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Tray().icon == IDI_KEYBOARD; }, kWaitMs));
+  EXPECT_EQ(CountOf(KbemuRequests(), "ReadDefaultLayoutBlock"), 10);
+  EXPECT_FALSE(driver_.WaitFor([&] { return driver_.MainVisible(); }, 700));
+
+  // The same count again changes nothing and reads nothing.
+  KbemuClearLog();
+  Kbemu(L"attach");
+  EXPECT_FALSE(driver_.WaitFor([&] { return !KbemuRequests().empty(); }, 700));
+}
+
+TEST_F(MainWindowTest, RemovalClosesTheAboutBoxHidesTheWindowAndForgetsTheProfile) {
+  StartWithKeyboard();
+  Show();
+  for (int i = 0; i < 3; ++i) driver_.PostCommand(ID_ABOUT);
+  driver_.Post(WM_SYSCOMMAND, 16, 0);  // the system menu's About
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.CountDialogsWithControl(IDC_ABOUT_TEXT) == 1; }, kWaitMs));
+  ASSERT_TRUE(driver_.Answers(5000));
+  EXPECT_EQ(driver_.CountDialogsWithControl(IDC_ABOUT_TEXT, false), 1) << "one about box however often asked";
+
+  Kbemu(L"detach");
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.CountDialogsWithControl(IDC_ABOUT_TEXT, false) == 0; }, kWaitMs));
+  ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.MainVisible(); }, kWaitMs));
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Tray().icon == IDI_NO_KEYBOARD; }, kWaitMs));
+
+  // The active profile is read from the keyboard again, not taken from before.
+  KbemuClearLog();
+  Kbemu(L"attach");
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Tray().icon == IDI_KEYBOARD; }, kWaitMs));
+  EXPECT_GE(CountOf(KbemuRequests(), "ReadConfigBlock"), 2) << "the block, then the active profile";
+}
+
+TEST_F(MainWindowTest, ApplySendsOnlyWhatIsPendingAndOnlyOnce) {
+  StartWithKeyboard();
+  const std::wstring file = ProfileFile();
+  const std::string before = ReadAll(file);
+  const FILETIME written = WriteTime(file);
+  ASSERT_FALSE(before.empty());
+
+  // Nothing pending: neither the file nor the keyboard hears of it.
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_APPLY));
+  ASSERT_TRUE(driver_.Answers(5000));
+  EXPECT_FALSE(driver_.WaitFor([&] { return !KbemuRequests().empty(); }, 500));
+  EXPECT_TRUE(SameTime(WriteTime(file), written));
+
+  // An edit (restoring the defaults) applies at once: the profile file, then
+  // the macro store and the active profile's key map in one access.
+  KbemuClearLog();
+  RestoreDefaultsAnsweringYes();
+  ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "EndAccess") == 1; }, kWaitMs));
+  const std::vector<KbemuRequest> sent = KbemuRequests();
+  const std::vector<std::string> names = Names(sent);
+  ASSERT_GE(names.size(), 13u);
+  EXPECT_EQ(names.front(), "BeginAccess");
+  EXPECT_EQ(names.back(), "EndAccess");
+  const auto first_map = std::find(names.begin(), names.end(), "WriteKeyMapBlock");
+  EXPECT_TRUE(std::all_of(names.begin() + 1, first_map, [](const std::string& n) { return n == "WriteMacroMemory"; }));
+  EXPECT_GE(first_map - names.begin(), 2);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "WriteKeyMapBlock"), 10);
+  EXPECT_EQ(names.end() - first_map, 11);
+  // Profile 0's block: the first piece goes to address 0.
+  const KbemuRequest& first_piece = sent[static_cast<size_t>(first_map - names.begin())];
+  ASSERT_GE(first_piece.bytes.size(), 8u);
+  EXPECT_EQ(first_piece.bytes[5], 0);
+  EXPECT_EQ(first_piece.bytes[6], 0);
+  EXPECT_FALSE(SameTime(WriteTime(file), written)) << "the profile file was written";
+  ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.ControlEnabled(IDC_MAIN_APPLY); }, kWaitMs));
+  EXPECT_FALSE(driver_.ControlVisible(IDC_MAIN_BUSY)) << "the busy picture goes when the apply is done";
+}
+
+TEST_F(MainWindowTest, AKeyboardThatStopsAnsweringLeavesTheEditPendingAndTheWindowAlive) {
+  StartWithKeyboard();
+  Show();
+  Kbemu(L"fault noreply always");
+  KbemuClearLog();
+  RestoreDefaultsAnsweringYes();
+  // While the keyboard keeps the window waiting for replies, it still
+  // answers at once and shows the busy picture.
+  ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "BeginAccess") >= 1; }, kWaitMs));
+  DWORD elapsed = 0;
+  EXPECT_TRUE(driver_.Answers(100, &elapsed)) << elapsed << " ms";
+  EXPECT_TRUE(driver_.ControlVisible(IDC_MAIN_BUSY));
+  EXPECT_TRUE(driver_.ControlEnabled(IDC_MAIN_APPLY));
+  // A second Apply meanwhile is refused, not queued.
+  driver_.PostCommand(IDC_MAIN_APPLY);
+  ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.ControlVisible(IDC_MAIN_BUSY); }, 20000));
+  EXPECT_EQ(CountOf(KbemuRequests(), "BeginAccess"), 3) << "one request, written three times";
+  EXPECT_TRUE(driver_.ControlEnabled(IDC_MAIN_APPLY)) << "the edit is still pending";
+  EXPECT_EQ(driver_.FindMessageBox(), nullptr) << "a failed Apply tells nothing but its button";
+
+  // Once the keyboard answers again, the same Apply sends everything.
+  Kbemu(L"fault clear");
+  KbemuClearLog();
+  driver_.PostCommand(IDC_MAIN_APPLY);
+  ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.ControlEnabled(IDC_MAIN_APPLY); }, kWaitMs));
+  EXPECT_EQ(CountOf(KbemuRequests(), "WriteKeyMapBlock"), 10);
+}
+
+TEST_F(MainWindowTest, KeysAndMessagesThatMustNotCloseOrShowTheWindow) {
+  StartWithKeyboard();
+  // A show request with the wrong tag does nothing.
+  driver_.Post(0x5350, 0x4F50454F, 0);
+  ASSERT_TRUE(driver_.Answers(5000));
+  EXPECT_FALSE(driver_.MainVisible());
+
+  Show();
+  for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+    driver_.Post(WM_KEYDOWN, key, 0);
+    driver_.Post(WM_KEYUP, key, 0);
+  }
+  ASSERT_TRUE(driver_.Answers(5000));
+  EXPECT_TRUE(driver_.MainVisible()) << "Enter and Escape neither close nor hide";
+
+  // Cancel and the system menu's close hide; the program goes on.
+  driver_.PostCommand(IDCANCEL);
+  ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.MainVisible(); }, kWaitMs));
+  Show();
+  driver_.Post(WM_SYSCOMMAND, SC_CLOSE, 0);
+  ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.MainVisible(); }, kWaitMs));
+  EXPECT_TRUE(driver_.running());
+
+  // The close control ends it, through its shutdown.
+  driver_.PostCommand(IDC_MAIN_CLOSE);
+  ASSERT_TRUE(driver_.WaitExit(kWaitMs));
+  EXPECT_EQ(driver_.ExitCode(), 0u);
+}
+
+TEST_F(MainWindowTest, EndingWithUnappliedEditsAsksAPersonButNeverAnotherProgram) {
+  StartWithKeyboard();
+  LeaveAnEditPending();
+
+  // The close control asks; Yes applies, then the program ends.
+  KbemuClearLog();
+  driver_.PostCommand(IDC_MAIN_CLOSE);
+  std::wstring question;
+  ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs, &question));
+  EXPECT_EQ(question, L"Some settings have not been applied. Apply them before the program ends?");
+  ASSERT_TRUE(driver_.AnswerMessageBox(IDYES));
+  ASSERT_TRUE(driver_.WaitExit(kWaitMs));
+  EXPECT_EQ(CountOf(KbemuRequests(), "WriteKeyMapBlock"), 10);
+
+  // Another program's end request with edits pending asks nobody.
+  StartWithKeyboard();
+  LeaveAnEditPending();
+  driver_.PostCommand(ID_CLOSE_PROGRAM);
+  ASSERT_TRUE(driver_.WaitExit(kWaitMs));
+  EXPECT_EQ(driver_.ExitCode(), 0u);
+}
+
+TEST_F(MainWindowTest, TheTrayIconMenusAndTheShellsRestart) {
+  StartWithKeyboard();
+  // A double click opens the window without a menu.
+  driver_.PostTrayMouse(WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.MainVisible(); }, kWaitMs));
+  EXPECT_EQ(driver_.FindPopupMenu(), nullptr);
+
+  // The shell restarts: the icon comes back with its tooltip.
+  const DriverTrayState before = driver_.Tray();
+  driver_.Post(RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Tray().adds == before.adds + 1; }, kWaitMs));
+  EXPECT_EQ(driver_.Tray().tip, before.tip);
+  EXPECT_EQ(driver_.Tray().icon, static_cast<UINT>(IDI_KEYBOARD));
+}
+
+// Chooses the n-th item (from 1) of the open popup menu with the arrow keys.
+bool ChooseByKeys(AppDriver& driver, int n) {
+  if (!driver.WaitPopupMenu(kWaitMs)) return false;
+  for (int i = 0; i < n; ++i) driver.PressMenuKey(VK_DOWN);
+  driver.PressMenuKey(VK_RETURN);
+  return driver.WaitFor([&] { return driver.FindPopupMenu() == nullptr; }, kWaitMs);
+}
+
+TEST_F(MainWindowTest, TheTrayMenuAndTheButtonMenuCarryTheirCommands) {
+  // (Their texts per language are checked in-process: another process
+  // cannot read a menu's items under Wine.)
+  StartWithKeyboard();
+  driver_.PostTrayMouse(WM_RBUTTONUP);
+  ASSERT_TRUE(ChooseByKeys(driver_, 2)) << "the tray menu did not open and close";
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.CountDialogsWithControl(IDC_ABOUT_TEXT) == 1; }, kWaitMs));
+
+  // The button menu's third item is About too, not a separator.
+  Kbemu(L"detach");  // closes the about box
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.CountDialogsWithControl(IDC_ABOUT_TEXT, false) == 0; }, kWaitMs));
+  driver_.PostCommand(IDC_MAIN_MENU);
+  ASSERT_TRUE(ChooseByKeys(driver_, 3)) << "the button menu did not open and close";
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.CountDialogsWithControl(IDC_ABOUT_TEXT) == 1; }, kWaitMs));
+
+  // The tray menu's Exit ends the program.
+  driver_.PostTrayMouse(WM_RBUTTONUP);
+  ASSERT_TRUE(ChooseByKeys(driver_, 3));
+  ASSERT_TRUE(driver_.WaitExit(kWaitMs));
+  EXPECT_EQ(driver_.ExitCode(), 0u);
+}
+
+TEST_F(MainWindowTest, ALanguageSwitchRelabelsTheWindowAndIsKept) {
+  LanguageSelector english(L"0");
+  StartWithKeyboard();
+  EXPECT_EQ(driver_.ControlText(IDC_MAIN_PROFILE1), L"Profile 1");
+  ASSERT_TRUE(driver_.SendCommand(ID_LANGUAGE_CHINESE));
+  EXPECT_EQ(driver_.ControlText(IDC_MAIN_PROFILE1), L"配置 1");
+  wchar_t caption[64] = {};
+  GetWindowTextW(driver_.main_window(), caption, 64);
+  EXPECT_STREQ(caption, L"游戏键盘设置");
+  EXPECT_EQ(driver_.Tray().tip, L"Pellmar");
+  wchar_t selector[8] = {};
+  GetPrivateProfileStringW(L"LANGUAGE", L"language", L"", selector, 8, LanguageFile().c_str());
+  EXPECT_STREQ(selector, L"1");
+}
+
+TEST_F(MainWindowTest, TwoBankKeyPressesSendTheLedReportTwiceAndEndWhereTheyBegan) {
+  StartWithKeyboard();
+  KbemuClearLog();
+  Kbemu(L"bankkey");
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlText(IDC_MAIN_G1) == L"B1"; }, kWaitMs));
+  EXPECT_TRUE(driver_.ControlChecked(IDC_MAIN_LOCK_AB)) << "the bank indicator is lit for bank B";
+  EXPECT_EQ(driver_.ControlText(IDC_MAIN_G6), L"");
+  Kbemu(L"bankkey");
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlText(IDC_MAIN_G1) == L"A1"; }, kWaitMs));
+  EXPECT_FALSE(driver_.ControlChecked(IDC_MAIN_LOCK_AB));
+  const std::string log = Kbemu(L"log 50");
+  std::vector<std::string> reports;
+  for (size_t at = log.find("led > bank flags | "); at != std::string::npos;
+       at = log.find("led > bank flags | ", at + 1)) {
+    reports.push_back(log.substr(at + 19, 5));
+  }
+  EXPECT_EQ(reports, (std::vector<std::string>{"05 03", "05 02"}));
+}
+
+TEST_F(MainWindowTest, AMissingSkinPictureEndsTheProgramSilently) {
+  const std::wstring arrow = ToWide(FolderOf(ModulePath())) + L"Skins\\Arrow.jpg";
+  const std::wstring aside = arrow + L".aside";
+  ASSERT_TRUE(MoveFileExW(arrow.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING));
+  struct PutBack {
+    std::wstring from, to;
+    ~PutBack() { MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING); }
+  } put_back{aside, arrow};
+  EXPECT_FALSE(driver_.Start(L"", L"Velkor.exe", 10000));
+  ASSERT_TRUE(driver_.WaitExit(kWaitMs));
+  EXPECT_EQ(driver_.ExitCode(), 0u);
+  EXPECT_EQ(driver_.FindMessageBox(), nullptr);
+}
+
+}  // namespace
+}  // namespace velkor::testing
