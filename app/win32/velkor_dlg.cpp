@@ -33,6 +33,7 @@ constexpr UINT kMsgAsk = WM_APP + 7;           // lParam: const std::u16string*;
 constexpr UINT kMsgTell = WM_APP + 8;          // lParam: const std::u16string*
 constexpr UINT kMsgRebuildMenu = WM_APP + 9;
 constexpr UINT kMsgHide = WM_APP + 10;
+constexpr UINT kMsgPresenceDone = WM_APP + 11;
 
 constexpr UINT_PTR kTimerBusyEnd = 1053;  // the busy picture lingers 100 ms after a job
 constexpr UINT kSysAbout = 16;
@@ -175,7 +176,16 @@ bool CVelkorDlg::Ask(const std::u16string& question, bool yes_default) {
 }
 
 void CVelkorDlg::StartPresence(int count) {
-  if (worker_) worker_->Post([this, count] { RunPresence(count, presence_, *presence_host_); });
+  if (!worker_) return;
+  HWND w = hwnd();
+  worker_->Post([this, w, count] {
+    // A request to show the window while a keyboard is being read waits for
+    // the outcome rather than telling the person there is no keyboard.
+    arriving_.store(count > 0 && count != presence_.count.load());
+    RunPresence(count, presence_, *presence_host_);
+    arriving_.store(false);
+    PostMessageW(w, kMsgPresenceDone, 0, 0);
+  });
 }
 
 void CVelkorDlg::BindDeviceLink() {
@@ -340,6 +350,10 @@ void CVelkorDlg::SetPendingChanges(bool pending) {
 
 void CVelkorDlg::ShowMainWindow() {
   HWND w = hwnd();
+  if (presence_.count.load() == 0 && arriving_.load()) {
+    show_when_read_ = true;
+    return;
+  }
   if (presence_.count.load() > 0) {
     LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
     SetWindowLongPtrW(w, GWL_EXSTYLE, (ex & ~static_cast<LONG_PTR>(WS_EX_TOOLWINDOW)) | WS_EX_APPWINDOW);
@@ -630,6 +644,10 @@ void CVelkorDlg::FinishExit() {
   if (Shutdown()) {
     ReleaseSkinImages();
     EndModal(0);
+    // A message box or menu open at this moment has a loop of its own, which
+    // would keep the program alive until a person closed it: the quit
+    // message ends every such loop, then the window's.
+    PostQuitMessage(0);
   }
 }
 
@@ -819,6 +837,13 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
       return true;
     case kMsgHide:
       HideMainWindow();
+      result = 0;
+      return true;
+    case kMsgPresenceDone:
+      if (show_when_read_ && !arriving_.load()) {
+        show_when_read_ = false;
+        ShowMainWindow();
+      }
       result = 0;
       return true;
     case WM_TIMER:

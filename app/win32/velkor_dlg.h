@@ -116,6 +116,9 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   ApplyState apply_;
   std::atomic<bool> ready_{false};
   std::atomic<bool> ending_{false};
+  // A keyboard is being read; a show request meanwhile waits for it.
+  std::atomic<bool> arriving_{false};
+  bool show_when_read_ = false;
   std::optional<ExitOrigin> exit_after_job_;
   bool exit_if_applied_ = false;
   bool shut_down_ = false;

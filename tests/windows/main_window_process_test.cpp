@@ -144,6 +144,32 @@ TEST_F(MainWindowTest, WithoutAKeyboardItWaitsInTheNotificationArea) {
   EXPECT_FALSE(driver_.WaitFor([&] { return driver_.MainVisible(); }, 700));
 }
 
+TEST_F(MainWindowTest, AShowRequestWhileAKeyboardIsReadWaitsForIt) {
+  Kbemu(L"detach");
+  ASSERT_TRUE(driver_.Start(L""));
+  Kbemu(L"latency 15000 15000");  // about 2.5 s to read the keyboard
+  KbemuClearLog();
+  Kbemu(L"attach");
+  ASSERT_TRUE(driver_.WaitFor([&] { return !KbemuRequests().empty(); }, kWaitMs));
+  driver_.PostShow();
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.MainVisible() || driver_.FindMessageBox(); }, kWaitMs));
+  EXPECT_TRUE(driver_.MainVisible());
+  EXPECT_EQ(driver_.FindMessageBox(), nullptr) << "no 'no keyboard' message for a keyboard being read";
+  EXPECT_EQ(driver_.Tray().icon, static_cast<UINT>(IDI_KEYBOARD));
+  Kbemu(L"latency 1000 1000");
+}
+
+TEST_F(MainWindowTest, AnEndRequestedByAnotherProgramEndsEvenWithAMessageBoxOpen) {
+  Kbemu(L"detach");
+  ASSERT_TRUE(driver_.Start(L""));
+  ASSERT_TRUE(driver_.PostCommand(ID_OPEN_WINDOW));
+  ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs));
+  ChildProcess killer = StartProgram(L"Velkor.exe", L"/Kill");
+  ASSERT_TRUE(killer.WaitForExit(kWaitMs));
+  ASSERT_TRUE(driver_.WaitExit(kWaitMs)) << "the open message box kept the program alive";
+  EXPECT_EQ(driver_.ExitCode(), 0u);
+}
+
 TEST_F(MainWindowTest, AKeyboardAtStartIsReadAndTheWindowOpensOnce) {
   KbemuClearLog();
   ASSERT_TRUE(driver_.Start(L""));
