@@ -315,6 +315,8 @@ TEST_F(ProfileSkinTest, TooltipsWaitForATextAndPopAfterTwoSeconds) {
   button->SetTooltip(L"", true);
   EXPECT_EQ(button->tooltip(), nullptr);
   button->SetTooltip(L"Close the window", true);
+  EXPECT_EQ(button->tooltip(), nullptr) << "made when the pointer first rests on the button";
+  SendMessageW(button->hwnd(), WM_MOUSEHOVER, 0, 0);
   ASSERT_NE(button->tooltip(), nullptr);
   EXPECT_EQ(SendMessageW(button->tooltip(), TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 2000);
   EXPECT_EQ(SendMessageW(button->tooltip(), TTM_GETTOOLCOUNT, 0, 0), 1);

@@ -115,7 +115,10 @@ void CPngButton::EnsureTooltip() {
 void CPngButton::SetTooltip(const std::wstring& text, bool activate) {
   if (text.empty() || !hwnd_) return;
   tooltip_text_ = text;
-  EnsureTooltip();
+  tooltip_active_ = activate;
+  // The tooltip window is made when the pointer first rests on the button:
+  // a window of a hundred key buttons would otherwise make a hundred
+  // tooltip windows while it starts.
   if (!tooltip_) return;
   TOOLINFOW tool = ToolOf(hwnd_);
   tool.lpszText = tooltip_text_.data();
@@ -225,7 +228,8 @@ bool CPngButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& 
       hover_ = true;
       Redraw(false);
       if (!tooltip_text_.empty()) {
-        SetTooltip(std::wstring(tooltip_text_), true);
+        EnsureTooltip();
+        SetTooltip(std::wstring(tooltip_text_), tooltip_active_);
         if (tooltip_) SendMessageW(tooltip_, TTM_UPDATE, 0, 0);
       }
       result = 0;

@@ -99,6 +99,7 @@ class CPngButton {
   int rotation_ = 0;
   bool rotated_ = false;
   std::wstring tooltip_text_;
+  bool tooltip_active_ = true;
   HWND tooltip_ = nullptr;
   bool tool_added_ = false;
   DrawCallback draw_callback_ = nullptr;
