@@ -49,30 +49,32 @@ PreTranslateDecision PreTranslate(uint32_t message, uint64_t wparam, bool for_ma
 }
 
 RoutedCommand RouteMainCommand(int id) {
-  if (id >= 9000 && id <= 9200) return {MainCommand::kSwitchProfile, id - 9001};
+  if (id >= kDefaultProfileCommand && id <= kLastProfileCommand) {
+    return {MainCommand::kSwitchProfile, id - (kDefaultProfileCommand + 1)};
+  }
   switch (id) {
-    case 1: return {MainCommand::kOk};
-    case 2: return {MainCommand::kCancel};
-    case 1006: return {MainCommand::kApply};
-    case 1138: return {MainCommand::kRestoreDefaults};
-    case 1139: return {MainCommand::kButtonMenu};
-    case 1122: return {MainCommand::kHelp};
-    case 1123: return {MainCommand::kMinimize};
-    case 1124: return {MainCommand::kExitProgram};
-    case 1121: return {MainCommand::kOpenLink};
-    case 1005: return {MainCommand::kProfileManager};
-    case 1128: return {MainCommand::kBankIndicator};
-    case 1009: return {MainCommand::kProfileMenu};
-    case 1008: return {MainCommand::kDeviceCommand};
-    case 32771: return {MainCommand::kOpenWindow};
-    case 32773: return {MainCommand::kAbout};
-    case 32774: return {MainCommand::kExitProgram};
-    case 32776: return {MainCommand::kImport};
-    case 32777: return {MainCommand::kExport};
-    case 32779: return {MainCommand::kCloseProgram};
-    case 32780: return {MainCommand::kFirmwareUpdate};
-    case 32784: return {MainCommand::kSwitchLanguage, 0, 0};
-    case 32785: return {MainCommand::kSwitchLanguage, 0, 1};
+    case kOkCommand: return {MainCommand::kOk};
+    case kCancelCommand: return {MainCommand::kCancel};
+    case IDC_MAIN_APPLY: return {MainCommand::kApply};
+    case IDC_MAIN_DEFAULT: return {MainCommand::kRestoreDefaults};
+    case IDC_MAIN_MENU: return {MainCommand::kButtonMenu};
+    case IDC_MAIN_HELP: return {MainCommand::kHelp};
+    case IDC_MAIN_MINIMIZE: return {MainCommand::kMinimize};
+    case IDC_MAIN_CLOSE: return {MainCommand::kExitProgram};
+    case IDC_MAIN_LINK: return {MainCommand::kOpenLink};
+    case IDC_MAIN_PROFILES: return {MainCommand::kProfileManager};
+    case IDC_MAIN_LOCK_AB: return {MainCommand::kBankIndicator};
+    case IDC_MAIN_PROFILE_MENU: return {MainCommand::kProfileMenu};
+    case IDC_MAIN_DEVICE_COMMAND: return {MainCommand::kDeviceCommand};
+    case ID_OPEN_WINDOW: return {MainCommand::kOpenWindow};
+    case ID_ABOUT: return {MainCommand::kAbout};
+    case ID_EXIT: return {MainCommand::kExitProgram};
+    case ID_IMPORT_PROFILE: return {MainCommand::kImport};
+    case ID_EXPORT_PROFILE: return {MainCommand::kExport};
+    case ID_CLOSE_PROGRAM: return {MainCommand::kCloseProgram};
+    case ID_FIRMWARE_UPDATE: return {MainCommand::kFirmwareUpdate};
+    case ID_LANGUAGE_ENGLISH: return {MainCommand::kSwitchLanguage, 0, 0};
+    case ID_LANGUAGE_CHINESE: return {MainCommand::kSwitchLanguage, 0, 1};
     default: return {};
   }
 }
@@ -102,13 +104,14 @@ TrayMouseAction OnTrayMouse(uint32_t icon_id, uint32_t mouse_message, bool has_c
 
 std::vector<MenuLabel> TrayMenuLabels(const std::optional<TrayMenuTexts>& texts) {
   if (!texts) return {};
-  return {{0, 32771, texts->open_item}, {1, 32773, texts->about_item}, {2, 32774, texts->exit_item}};
+  return {{0, ID_OPEN_WINDOW, texts->open_item}, {1, ID_ABOUT, texts->about_item}, {2, ID_EXIT, texts->exit_item}};
 }
 
 std::vector<MenuLabel> ButtonMenuLabels(const std::optional<ButtonMenuTexts>& texts) {
   if (!texts) return {};
-  return {{0, 32776, texts->import_item},  {1, 32777, texts->export_item}, {2, 32773, texts->about_item},
-          {3, 32779, texts->close_item},   {3, 32784, texts->chinese_item}, {4, 32785, texts->english_item}};
+  return {{0, ID_IMPORT_PROFILE, texts->import_item}, {1, ID_EXPORT_PROFILE, texts->export_item},
+          {2, ID_ABOUT, texts->about_item},           {3, ID_CLOSE_PROGRAM, texts->close_item},
+          {3, ID_LANGUAGE_ENGLISH, texts->chinese_item}, {4, ID_LANGUAGE_CHINESE, texts->english_item}};
 }
 
 std::u16string GKeyCaption(int bank, int g_index) {

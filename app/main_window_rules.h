@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/single_instance.h"
+#include "model/profile_operations.h"
+#include "resources/resource.h"
 #include "ui/language_table.h"
 
 namespace velkor {
@@ -27,16 +29,20 @@ inline constexpr uint32_t kMsgBankLed = 0x5045;            // PE
 inline constexpr uint32_t kBankLedTag = 0x004C4544;        // LED
 inline constexpr uint32_t kMsgTimeChange = 0x001E;         // applies before it is handled
 inline constexpr uint32_t kTrayCallbackMessage = 1725;
-inline constexpr uint32_t kTrayIconId = 140;               // also the tray menu's resource
-inline constexpr uint32_t kButtonMenuId = 144;
+inline constexpr uint32_t kTrayIconId = IDM_TRAY;          // also the tray menu's resource
+inline constexpr uint32_t kButtonMenuId = IDM_BUTTON;
 
 inline constexpr int kTimerBusyFrame = 1050;
 inline constexpr int kTimerLightingChanged = 1051;
 inline constexpr int kTimerPreview = 1052;
 
-inline constexpr int kIconNoKeyboard = 128;
-inline constexpr int kIconKeyboard = 141;
-inline constexpr int kIconActivity = 142;
+inline constexpr int kIconNoKeyboard = IDI_NO_KEYBOARD;
+inline constexpr int kIconKeyboard = IDI_KEYBOARD;
+inline constexpr int kIconActivity = IDI_ACTIVITY;
+inline constexpr int kOkCommand = 1;         // the dialog's OK and Cancel
+inline constexpr int kCancelCommand = 2;
+// The profile menu's items; every command in the range switches profile.
+inline constexpr int kLastProfileCommand = 9200;
 
 inline constexpr int kNamedEventCount = 208;
 // "Velkor_Event_Main_01" ... "Velkor_Event_Main_208".

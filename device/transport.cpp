@@ -16,7 +16,7 @@ Transport::Transport(const HidServiceApi& api, TransportTiming timing)
 Transport::~Transport() {
   // The program's transport lives for the whole run; one that ends (in
   // tests) stops being called back and takes its reads with it.
-  listener_.store(nullptr);
+  SetListener(nullptr);
   Transport* self = this;
   current_.compare_exchange_strong(self, nullptr);
   std::lock_guard lock(handles_mutex_);
@@ -233,25 +233,25 @@ void Transport::HandleInput(const InputEvent& event) {
       if (context->consumer && context->consumer->code) HandleConsumerCode(*context->consumer->code);
     }
   } else if (event.kind == kEventDeviceCount && context->tag == kCtrlTag) {
-    if (TransportListener* l = listener_.load()) l->OnDeviceCountChanged(static_cast<int>(context->count));
+    const int count = static_cast<int>(context->count);
+    Notify([count](TransportListener& l) { l.OnDeviceCountChanged(count); });
   }
 }
 
 void Transport::HandleConsumerCode(uint16_t code) {
-  TransportListener* l = listener_.load();
   switch (code) {
     case kCodeBankKey: {
       const uint8_t flags = static_cast<uint8_t>(bank_flags_.fetch_xor(0x01) ^ 0x01);
       SendBankFlags();
-      if (l) l->OnBankSwitched(flags);
+      Notify([flags](TransportListener& l) { l.OnBankSwitched(flags); });
       break;
     }
     case kCodeLightingChanged:
-      if (l) l->OnLightingChangedOnKeyboard();
+      Notify([](TransportListener& l) { l.OnLightingChangedOnKeyboard(); });
       break;
     case kCodeActivityBegin:
     case kCodeActivityEnd:
-      if (l) l->OnActivity(code == kCodeActivityBegin);
+      Notify([code](TransportListener& l) { l.OnActivity(code == kCodeActivityBegin); });
       break;
     default:
       break;

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <shared_mutex>
 
 #include "device/command_report.h"
 #include "device/hid_service/hid_service_api.h"
@@ -59,7 +60,12 @@ class Transport {
   Transport(const Transport&) = delete;
   Transport& operator=(const Transport&) = delete;
 
-  void SetListener(TransportListener* listener) { listener_.store(listener); }
+  // Once this returns, no call reaches the listener it replaced (a call in
+  // progress is waited for; listeners only record and post, so that is short).
+  void SetListener(TransportListener* listener) {
+    std::unique_lock lock(listener_mutex_);
+    listener_ = listener;
+  }
 
   // Registers the consumer and command reads (in that order) and makes this
   // the transport the library's callback reaches.
@@ -104,7 +110,13 @@ class Transport {
 
   HidServiceApi api_;
   TransportTiming timing_;
-  std::atomic<TransportListener*> listener_{nullptr};
+  template <typename F>
+  void Notify(F call) {
+    std::shared_lock lock(listener_mutex_);
+    if (listener_) call(*listener_);
+  }
+  std::shared_mutex listener_mutex_;
+  TransportListener* listener_ = nullptr;
 
   // The exchange in flight: its reply event, destination and lengths.
   std::mutex exchange_mutex_;  // held for a whole exchange

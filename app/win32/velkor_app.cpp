@@ -121,6 +121,8 @@ bool CVelkorApp::InitInstance() {
   main_window->SetPendingChanges(false);
 
   main_window->DoModal();
+  // However the loop ended, the keyboard's events stop reaching the window.
+  main_window->Shutdown();
 
   // A keyboard job that still runs (a keyboard that stopped answering in
   // the middle of a read) is not waited for: the process ends around it.

@@ -29,14 +29,19 @@ constexpr UINT kMsgPostedText = WM_APP + 3;    // lParam: std::u16string* to sho
 constexpr UINT kMsgTrayImage = WM_APP + 4;     // wParam: mode, lParam: icon id
 constexpr UINT kMsgLightingChanged = WM_APP + 5;
 constexpr UINT kMsgShowBank = WM_APP + 6;
-constexpr UINT kMsgAsk = WM_APP + 7;           // lParam: const std::u16string*; answers IDYES or IDNO
-constexpr UINT kMsgTell = WM_APP + 8;          // lParam: const std::u16string*
 constexpr UINT kMsgRebuildMenu = WM_APP + 9;
 constexpr UINT kMsgHide = WM_APP + 10;
 constexpr UINT kMsgPresenceDone = WM_APP + 11;
 
 constexpr UINT_PTR kTimerBusyEnd = 1053;  // the busy picture lingers 100 ms after a job
 constexpr UINT kSysAbout = 16;
+
+// The keyboard thread's waits for the window are bounded: a window that
+// has gone never holds the keyboard thread.
+constexpr UINT kSendBoundMs = 30000;
+// A job whose result replaces the whole image clears the pending flag
+// whatever was edited before.
+constexpr uint64_t kAnySerial = ~0ull;
 
 // What tests and other programs read from outside: 1 once start-up is over.
 constexpr wchar_t kReadyProperty[] = L"VelkorReady";
@@ -49,25 +54,23 @@ constexpr wchar_t kReadyProperty[] = L"VelkorReady";
 class CVelkorDlg::Ui : public ProfileUi {
  public:
   explicit Ui(CVelkorDlg& dlg) : dlg_(dlg) {}
-  void ShowCurrentBank(int) override { PostMessageW(dlg_.hwnd(), kMsgShowBank, 0, 0); }
+  void ShowCurrentBank(int) override { PostMessageW(dlg_.window(), kMsgShowBank, 0, 0); }
   void SetApplyEnabled(bool enabled) override {
-    PostMessageW(dlg_.hwnd(), kMsgSetPending, enabled ? 1 : 0, static_cast<LPARAM>(job_serial.load()));
+    PostMessageW(dlg_.window(), kMsgSetPending, enabled ? 1 : 0, static_cast<LPARAM>(job_serial.load()));
   }
+  // On the keyboard thread a message is posted, never waited for: the
+  // keyboard thread must not wait for a person.
   void ShowMessage(const std::u16string& text) override {
     if (dlg_.worker_ && dlg_.worker_->OnWorkerThread()) {
-      DWORD_PTR answer = 0;
-      SendMessageTimeoutW(dlg_.hwnd(), kMsgTell, 0, reinterpret_cast<LPARAM>(&text), SMTO_NORMAL, INFINITE, &answer);
+      dlg_.PostText(text);
     } else {
       dlg_.Tell(text);
     }
   }
+  // The question a job may ask was asked on the window's thread before the
+  // job started; the job gets that answer.
   bool AskYesNo(const std::u16string& question) override {
-    if (dlg_.worker_ && dlg_.worker_->OnWorkerThread()) {
-      DWORD_PTR answer = IDNO;
-      SendMessageTimeoutW(dlg_.hwnd(), kMsgAsk, 0, reinterpret_cast<LPARAM>(&question), SMTO_NORMAL, INFINITE,
-                          &answer);
-      return answer == IDYES;
-    }
+    if (dlg_.worker_ && dlg_.worker_->OnWorkerThread()) return answer.load();
     return dlg_.Ask(question, false);
   }
   bool CompositeDialogOpen() override { return false; }
@@ -82,6 +85,7 @@ class CVelkorDlg::Ui : public ProfileUi {
   void RebuildProfileMenu() override { PostMessageW(dlg_.hwnd(), kMsgRebuildMenu, 0, 0); }
 
   std::atomic<uint64_t> job_serial{0};
+  std::atomic<bool> answer{false};
   std::atomic<bool> manager_open{false};
 
  private:
@@ -95,10 +99,7 @@ class CVelkorDlg::Presence : public PresenceHost {
   bool ReadDefaultLayout() override {
     return dlg_.profiles_->ReadDefaultLayout(*App().commands) == kSuccess;
   }
-  void ReportDefaultLayoutUnreadable() override {
-    PostMessageW(dlg_.hwnd(), kMsgPostedText, 0,
-                 reinterpret_cast<LPARAM>(new std::u16string(dlg_.Text(LangKey::MAIN_DEFAULT_MATRIX_PROMPT))));
-  }
+  void ReportDefaultLayoutUnreadable() override { dlg_.PostText(dlg_.Text(LangKey::MAIN_DEFAULT_MATRIX_PROMPT)); }
   void ReadConfigBlock() override {
     ConfigBlock block{};
     if (App().commands->ReadConfigBlock(block.data()) == kSuccess) dlg_.profiles_->AdoptConfigBlock(block);
@@ -106,14 +107,14 @@ class CVelkorDlg::Presence : public PresenceHost {
   void LoadActiveProfile() override {
     dlg_.operations_->ReloadFromKeyboard(false);
     DWORD_PTR answer = 0;
-    SendMessageTimeoutW(dlg_.hwnd(), kMsgLoadProfile, kLoadProfileTag, 0, SMTO_NORMAL, INFINITE, &answer);
+    SendMessageTimeoutW(dlg_.window(), kMsgLoadProfile, kLoadProfileTag, 0, SMTO_NORMAL, kSendBoundMs, &answer);
   }
   void ForgetActiveProfile() override { App().commands->ForgetActiveProfile(); }
   void CloseEditors() override {
     DWORD_PTR answer = 0;
-    SendMessageTimeoutW(dlg_.hwnd(), kMsgCloseEditors, 0, 0, SMTO_NORMAL, INFINITE, &answer);
+    SendMessageTimeoutW(dlg_.window(), kMsgCloseEditors, 0, 0, SMTO_NORMAL, kSendBoundMs, &answer);
   }
-  void HideMainWindow() override { PostMessageW(dlg_.hwnd(), kMsgHide, 0, 0); }
+  void HideMainWindow() override { PostMessageW(dlg_.window(), kMsgHide, 0, 0); }
   bool WaitUntilReady() override {
     while (!dlg_.ready_.load()) {
       if (dlg_.ending_.load()) return false;
@@ -121,8 +122,8 @@ class CVelkorDlg::Presence : public PresenceHost {
     }
     return !dlg_.ending_.load();
   }
-  void SetTrayIcon(int resource) override { PostMessageW(dlg_.hwnd(), kMsgTrayImage, 0, resource); }
-  void OpenMainWindow() override { PostMessageW(dlg_.hwnd(), kMsgShowWindow, kShowWindowTag, 0); }
+  void SetTrayIcon(int resource) override { PostMessageW(dlg_.window(), kMsgTrayImage, 0, resource); }
+  void OpenMainWindow() override { PostMessageW(dlg_.window(), kMsgShowWindow, kShowWindowTag, 0); }
 
  private:
   CVelkorDlg& dlg_;
@@ -133,11 +134,11 @@ class CVelkorDlg::Presence : public PresenceHost {
 class CVelkorDlg::Events : public TransportListener {
  public:
   explicit Events(CVelkorDlg& dlg) : dlg_(dlg) {}
-  void OnBankSwitched(uint8_t flags) override { PostMessageW(dlg_.hwnd(), kMsgBankLed, kBankLedTag, flags); }
-  void OnLightingChangedOnKeyboard() override { PostMessageW(dlg_.hwnd(), kMsgLightingChanged, 0, 0); }
+  void OnBankSwitched(uint8_t) override { PostMessageW(dlg_.window(), kMsgBankLed, kBankLedTag, 0); }
+  void OnLightingChangedOnKeyboard() override { PostMessageW(dlg_.window(), kMsgLightingChanged, 0, 0); }
   void OnActivity(bool active) override {
     // A device event shows the activity image; the next one the base image.
-    PostMessageW(dlg_.hwnd(), kMsgTrayImage, active ? 1 : 0, 0);
+    PostMessageW(dlg_.window(), kMsgTrayImage, active ? 1 : 0, 0);
   }
   void OnDeviceCountChanged(int count) override { dlg_.StartPresence(count); }
 
@@ -167,6 +168,11 @@ std::u16string CVelkorDlg::Text(LangKey key) const {
   return std::u16string(App().language ? App().language->Text(key) : LanguageBuiltIn(key));
 }
 
+void CVelkorDlg::PostText(const std::u16string& text) {
+  auto owned = std::make_unique<std::u16string>(text);
+  if (PostMessageW(window(), kMsgPostedText, 0, reinterpret_cast<LPARAM>(owned.get()))) owned.release();
+}
+
 void CVelkorDlg::Tell(const std::u16string& text) {
   MessageBoxW(hwnd(), W(text), L"", MB_OK);
 }
@@ -182,6 +188,7 @@ void CVelkorDlg::StartPresence(int count) {
     // A request to show the window while a keyboard is being read waits for
     // the outcome rather than telling the person there is no keyboard.
     arriving_.store(count > 0 && count != presence_.count.load());
+    ui_->job_serial.store(kAnySerial);
     RunPresence(count, presence_, *presence_host_);
     arriving_.store(false);
     PostMessageW(w, kMsgPresenceDone, 0, 0);
@@ -209,6 +216,7 @@ void CVelkorDlg::BindDeviceLink() {
 
 BOOL CVelkorDlg::OnInitDialog() {
   HWND w = hwnd();
+  window_.store(w);
   AppState& app = App();
   presence_.auto_show.store(app.auto_show.load());
 
@@ -233,6 +241,15 @@ BOOL CVelkorDlg::OnInitDialog() {
   // 4. Not ready until INIT; no active profile known.
   ready_.store(false);
 
+  // 10-11 come first: the first presence step, started next, loads the
+  // active profile on the keyboard thread, and must find the image empty,
+  // not have its load emptied afterwards.
+  {
+    std::lock_guard working(app.locks.working());
+    profiles_->working.Empty();
+  }
+  SetPendingChanges(false);
+
   // 5-7. The device link, its reads and the first presence step.
   BindDeviceLink();
 
@@ -242,14 +259,7 @@ BOOL CVelkorDlg::OnInitDialog() {
     if (!user32 || !GetProcAddress(user32, "SetLayeredWindowAttributes")) ExitProcess(0);
   }
 
-  // 9-10. An empty working image (its text slots come with it).
-  {
-    std::lock_guard working(app.locks.working());
-    profiles_->working.Empty();
-  }
-
-  // 11. Nothing to apply.
-  SetPendingChanges(false);
+  // 9. The text slots come with the working image.
 
   // 12-15. The skin's images (a missing one ends the program), the web
   // address, the key buttons and every skinned control in order.
@@ -409,20 +419,22 @@ bool CVelkorDlg::StartJob(Job job, std::function<bool()> work) {
 void CVelkorDlg::OnJobDone(Job job, bool succeeded) {
   apply_.EndJob();
   SetTimer(hwnd(), kTimerBusyEnd, 100, nullptr);
-  if (exit_if_applied_ && job == Job::kApply) {
-    exit_if_applied_ = false;
-    if (succeeded) {
-      FinishExit();
-      return;
-    }
+  const std::optional<ExitOrigin> waiting = exit_after_job_;
+  exit_after_job_.reset();
+  const bool exit_apply = exit_if_applied_ && job == Job::kApply;
+  if (exit_apply) exit_if_applied_ = false;
+  // Another program's end request waits for nothing more.
+  if (waiting == ExitOrigin::kOtherProcess || (exit_apply && succeeded)) {
+    FinishExit();
+    return;
+  }
+  if (exit_apply) {
+    // The edits are still only here: the person sees why the program stays.
+    ShowMainWindow();
     Tell(Text(LangKey::MAIN_PROMPT_APPLY_FAILED));
     return;
   }
-  if (exit_after_job_) {
-    const ExitOrigin origin = *exit_after_job_;
-    exit_after_job_.reset();
-    ExitProgram(origin);
-  }
+  if (waiting) ExitProgram(*waiting);
 }
 
 void CVelkorDlg::Apply() {
@@ -496,9 +508,25 @@ void CVelkorDlg::RunStandIn(UINT template_id, const std::u16string& skin, const 
   stand_in_ = nullptr;
 }
 
+void CVelkorDlg::SwitchProfile(int profile) {
+  if (apply_.job_running()) return;
+  // The save question is asked here, on the window's thread, before the
+  // keyboard is touched; the job takes the answer.
+  bool save = false;
+  if (apply_.pending() || ui_->ManagerHasUnappliedChanges()) {
+    save = Ask(Text(LangKey::PROFILE_SELECT_PROMPT), false);
+    if (shut_down_) return;
+  }
+  StartJob(Job::kSwitchProfile, [this, profile, save] {
+    ui_->answer.store(save);
+    return operations_->SwitchProfile(profile);
+  });
+}
+
 void CVelkorDlg::CloseEditors() {
   about_.Close();
-  if (stand_in_) stand_in_->Cancel();
+  // The firmware update dialog stays: a keyboard entering boot mode leaves.
+  if (stand_in_ && stand_in_->template_id() == IDD_PROFILE_MANAGER) stand_in_->Cancel();
 }
 
 void CVelkorDlg::RebuildProfileMenu() {
@@ -619,20 +647,33 @@ void CVelkorDlg::OnOK() {
 void CVelkorDlg::OnCancel() { HideMainWindow(); }
 
 void CVelkorDlg::ExitProgram(ExitOrigin origin) {
+  if (shut_down_) return;
+  // A person's second request while the question is open adds nothing.
+  if (exit_question_open_ && origin == ExitOrigin::kPerson) return;
   switch (DecideExit(origin, apply_.pending(), apply_.job_running())) {
     case ExitStep::kAfterJob:
       HideMainWindow();
       if (!exit_after_job_ || origin == ExitOrigin::kOtherProcess) exit_after_job_ = origin;
       return;
-    case ExitStep::kAskFirst:
-      if (Ask(Text(LangKey::MAIN_PROMPT_EXIT_UNAPPLIED), true)) {
-        exit_if_applied_ = true;
-        HideMainWindow();
-        if (!StartJob(Job::kApply, [this] { return operations_->Apply(); })) exit_if_applied_ = false;
+    case ExitStep::kAskFirst: {
+      exit_question_open_ = true;
+      const bool apply_first = Ask(Text(LangKey::MAIN_PROMPT_EXIT_UNAPPLIED), true);
+      exit_question_open_ = false;
+      if (shut_down_) return;  // ended meanwhile by another program
+      if (!apply_first) {
+        FinishExit();
         return;
       }
-      FinishExit();
+      HideMainWindow();
+      if (apply_.job_running()) {
+        // A job started meanwhile: the end waits for it, then asks again.
+        if (!exit_after_job_) exit_after_job_ = ExitOrigin::kPerson;
+        return;
+      }
+      exit_if_applied_ = StartJob(Job::kApply, [this] { return operations_->Apply(); });
+      if (!exit_if_applied_) FinishExit();
       return;
+    }
     case ExitStep::kExitNow:
       FinishExit();
       return;
@@ -655,6 +696,8 @@ bool CVelkorDlg::Shutdown() {
   if (shut_down_) return true;
   shut_down_ = true;
   ending_.store(true);
+  // The keyboard's events stop reaching the window, then its thread stops.
+  if (App().transport) App().transport->SetListener(nullptr);
   if (worker_) worker_->Stop();
   // 1. Every editor and the about box.
   CloseEditors();
@@ -753,7 +796,7 @@ bool CVelkorDlg::OnCommand(int id, int notification) {
       SwitchLanguage(routed.language);
       return true;
     case MainCommand::kSwitchProfile:
-      StartJob(Job::kSwitchProfile, [this, n = routed.profile] { return operations_->SwitchProfile(n); });
+      SwitchProfile(routed.profile);
       return true;
   }
   return false;
@@ -787,7 +830,7 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
       result = 0;
       return true;
     case MainMessage::kBankLed:
-      ShowBank(static_cast<uint8_t>(lparam));
+      ShowBank(App().transport ? App().transport->bank_flags() : 0);
       result = 0;
       return true;
   }
@@ -800,6 +843,8 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
     case kMsgSetPending:
       if (wparam) {
         SetPendingChanges(true);
+      } else if (static_cast<uint64_t>(lparam) == static_cast<uint64_t>(static_cast<LPARAM>(kAnySerial))) {
+        SetPendingChanges(false);
       } else {
         apply_.ClearIfUnchangedSince(static_cast<uint64_t>(lparam));
         SetPendingChanges(apply_.pending());
@@ -812,13 +857,6 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
       result = 0;
       return true;
     }
-    case kMsgTell:
-      if (lparam) Tell(*reinterpret_cast<const std::u16string*>(lparam));
-      result = 0;
-      return true;
-    case kMsgAsk:
-      result = lparam && Ask(*reinterpret_cast<const std::u16string*>(lparam), false) ? IDYES : IDNO;
-      return true;
     case kMsgTrayImage:
       SetTrayImage(static_cast<int>(wparam), static_cast<int>(lparam));
       result = 0;

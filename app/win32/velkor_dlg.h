@@ -97,7 +97,12 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   void ShowBusy(bool on);
   void FinishExit();
   std::u16string Text(LangKey key) const;
+  // The window handle for other threads (set once it exists).
+  HWND window() const { return window_.load(); }
+  // Shown later by the window's thread; never waits.
+  void PostText(const std::u16string& text);
   void Tell(const std::u16string& text);
+  void SwitchProfile(int profile);
   bool Ask(const std::u16string& question, bool yes_default);
 
   SkinnedControls controls_;
@@ -114,6 +119,7 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   PresenceState presence_;
 
   ApplyState apply_;
+  std::atomic<HWND> window_{nullptr};
   std::atomic<bool> ready_{false};
   std::atomic<bool> ending_{false};
   // A keyboard is being read; a show request meanwhile waits for it.
@@ -121,6 +127,7 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   bool show_when_read_ = false;
   std::optional<ExitOrigin> exit_after_job_;
   bool exit_if_applied_ = false;
+  bool exit_question_open_ = false;
   bool shut_down_ = false;
 
   NcPaintCountdown nc_paint_;

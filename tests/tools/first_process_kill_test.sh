@@ -41,6 +41,7 @@ for _ in $(seq 150); do
   sleep 0.1
 done
 [ "$(probe ready)" = 1 ] || fail "the instance did not start"
+[ "$(probe first)" = 1 ] || fail "the instance is not the first process listed; the test proves nothing"
 
 (cd "$bin" && "$wine" "$bin/Velkor.exe" /Kill >/dev/null 2>&1)
 # The probe prints nothing once no marked main window is left.

@@ -262,6 +262,7 @@ TEST_F(MainWindowTest, ApplySendsOnlyWhatIsPendingAndOnlyOnce) {
   EXPECT_FALSE(SameTime(WriteTime(file), written)) << "the profile file was written";
   ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.ControlEnabled(IDC_MAIN_APPLY); }, kWaitMs));
   EXPECT_FALSE(driver_.ControlVisible(IDC_MAIN_BUSY)) << "the busy picture goes when the apply is done";
+  EXPECT_FALSE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "BeginAccess") > 1; }, 700)) << "sent once";
 }
 
 TEST_F(MainWindowTest, AKeyboardThatStopsAnsweringLeavesTheEditPendingAndTheWindowAlive) {
@@ -343,6 +344,58 @@ TEST_F(MainWindowTest, EndingWithUnappliedEditsAsksAPersonButNeverAnotherProgram
   EXPECT_EQ(driver_.ExitCode(), 0u);
 }
 
+TEST_F(MainWindowTest, EndingWhileTheKeyboardIsBusyOrAfterAFailedApply) {
+  // Another program's end during an apply that the keyboard never answers:
+  // the apply is let finish (fail), then the program ends without asking.
+  StartWithKeyboard();
+  Kbemu(L"fault noreply always");
+  KbemuClearLog();
+  RestoreDefaultsAnsweringYes();
+  ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "BeginAccess") >= 1; }, kWaitMs));
+  driver_.Post(0x4D4B, 0x4C4C494B, 0);
+  ASSERT_TRUE(driver_.WaitExit(20000));
+  EXPECT_EQ(driver_.ExitCode(), 0u);
+  EXPECT_EQ(driver_.FindMessageBox(), nullptr);
+
+  // A person answers Yes, the keyboard refuses: the program stays, shows
+  // its window and says why; then another program's end still works.
+  StartWithKeyboard();
+  LeaveAnEditPending();
+  Kbemu(L"fault noreply always");
+  driver_.PostCommand(IDC_MAIN_CLOSE);
+  ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs));
+  ASSERT_TRUE(driver_.AnswerMessageBox(IDYES));
+  std::wstring told;
+  ASSERT_TRUE(driver_.WaitMessageBox(20000, &told));
+  EXPECT_EQ(told, L"The keyboard did not take the settings. They are kept: press Apply to send them again.");
+  EXPECT_TRUE(driver_.MainVisible());
+  EXPECT_TRUE(driver_.running());
+  driver_.Post(0x4D4B, 0x4C4C494B, 0);
+  ASSERT_TRUE(driver_.WaitExit(kWaitMs)) << "the message box kept the program alive";
+  Kbemu(L"fault clear");
+
+  // No: the program ends and sends nothing.
+  StartWithKeyboard();
+  LeaveAnEditPending();
+  KbemuClearLog();
+  driver_.PostCommand(IDC_MAIN_CLOSE);
+  ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs));
+  ASSERT_TRUE(driver_.AnswerMessageBox(IDNO));
+  ASSERT_TRUE(driver_.WaitExit(kWaitMs));
+  EXPECT_EQ(CountOf(KbemuRequests(), "BeginAccess"), 0);
+}
+
+TEST_F(MainWindowTest, AKeyboardReadAgainLeavesNothingPending) {
+  StartWithKeyboard();
+  LeaveAnEditPending();
+  Kbemu(L"detach");
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Tray().icon == IDI_NO_KEYBOARD; }, kWaitMs));
+  Kbemu(L"attach");
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Tray().icon == IDI_KEYBOARD; }, kWaitMs));
+  EXPECT_TRUE(driver_.WaitFor([&] { return !driver_.ControlEnabled(IDC_MAIN_APPLY); }, kWaitMs))
+      << "the keyboard's contents replaced the image, so nothing is pending";
+}
+
 TEST_F(MainWindowTest, TheTrayIconMenusAndTheShellsRestart) {
   StartWithKeyboard();
   // A double click opens the window without a menu.
@@ -384,7 +437,8 @@ TEST_F(MainWindowTest, TheTrayMenuAndTheButtonMenuCarryTheirCommands) {
   // The tray menu's Exit ends the program.
   driver_.PostTrayMouse(WM_RBUTTONUP);
   ASSERT_TRUE(ChooseByKeys(driver_, 3));
-  ASSERT_TRUE(driver_.WaitExit(kWaitMs));
+  ASSERT_TRUE(driver_.WaitExit(kWaitMs)) << driver_.CountDialogsWithControl(IDC_ABOUT_TEXT, false) << " about, "
+                                         << (driver_.FindMessageBox() ? "a message box" : "no box");
   EXPECT_EQ(driver_.ExitCode(), 0u);
 }
 

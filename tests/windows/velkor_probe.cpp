@@ -4,6 +4,7 @@
 //
 //   velkor_probe visible            1 when the main window is shown, else 0
 //   velkor_probe ready              1 once the program has finished its start, else 0
+//   velkor_probe first              1 when the program's process is the first the system lists
 //   velkor_probe center ID          screen centre "X Y" of the control ID
 //   velkor_probe enabled ID         1 or 0
 //   velkor_probe box                the open message box's text, or nothing
@@ -12,6 +13,7 @@
 //
 // Exit code 0 when it could answer, 1 when the window or control is missing.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +73,18 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"ready") {
     std::printf("%d\n", GetPropW(main, L"VelkorReady") ? 1 : 0);
+    return 0;
+  }
+  if (command == L"first") {
+    DWORD process = 0;
+    GetWindowThreadProcessId(main, &process);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 1;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    const bool first = Process32FirstW(snapshot, &entry) && entry.th32ProcessID == process;
+    CloseHandle(snapshot);
+    std::printf("%d\n", first ? 1 : 0);
     return 0;
   }
   if (command == L"center") return PrintCenter(GetDlgItem(main, id));

@@ -126,7 +126,9 @@ bool CTrayIcon::Show() {
 }
 
 bool CTrayIcon::SetIcon(UINT resource_id) {
-  if (!active_) return false;
+  // An icon the shell refused at Create keeps the change for when the shell
+  // comes ("TaskbarCreated"); one never created does nothing.
+  if (!created_) return false;
   icon_resource_ = resource_id;
   data_.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource_id));
   const bool changed = Modify(NIF_ICON);
@@ -135,7 +137,7 @@ bool CTrayIcon::SetIcon(UINT resource_id) {
 }
 
 bool CTrayIcon::SetIcon(HICON icon) {
-  if (!active_) return false;
+  if (!created_) return false;
   icon_resource_ = 0;
   data_.hIcon = icon;
   const bool changed = Modify(NIF_ICON);
@@ -144,7 +146,7 @@ bool CTrayIcon::SetIcon(HICON icon) {
 }
 
 bool CTrayIcon::SetTooltip(const std::wstring& text) {
-  if (!active_) return false;
+  if (!created_) return false;
   const std::wstring tip = FittedTooltip(text);
   std::wmemcpy(data_.szTip, tip.c_str(), tip.size() + 1);
   const bool changed = Modify(NIF_TIP);
@@ -198,7 +200,7 @@ bool CTrayIcon::Modify(UINT flags) {
   if (hidden_) return true;
   NOTIFYICONDATAW record = data_;
   record.uFlags = flags;
-  return shown_ && Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+  return active_ && shown_ && Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
 }
 
 void CTrayIcon::OnTaskbarCreated() {
