@@ -145,15 +145,10 @@ class AppDriver {
   bool PressMenuKey(WORD virtual_key);
   bool TypeMenuMnemonic(wchar_t letter);
 
-  // Polls condition every 10 ms until it is true or timeout_ms pass.
+  // Polls condition until it is true or timeout_ms pass.
   template <class F>
   bool WaitFor(F condition, DWORD timeout_ms) {
-    const ULONGLONG end = GetTickCount64() + timeout_ms;
-    for (;;) {
-      if (condition()) return true;
-      if (GetTickCount64() >= end) return false;
-      Sleep(10);
-    }
+    return WaitUntil(condition, timeout_ms);
   }
 
  private:

@@ -4,24 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/windows/driver_target_ids.h"
+
 namespace velkor::testing {
 namespace {
 
-// Kept in step with driver_target.cpp.
-constexpr int kTextControl = 1001;
-constexpr int kCheckControl = 1002;
-constexpr int kDisabledControl = 1003;
-constexpr int kHiddenControl = 1004;
-constexpr int kAboutMarkControl = 1206;
-constexpr int kCmdAsk = 2001;
-constexpr int kCmdAbout = 2003;
-constexpr int kCmdHang = 2004;
-constexpr int kCmdQuitSeven = 2005;
-constexpr int kCmdTrayBusy = 2006;
-constexpr UINT kMenuOpen = 3001;
-constexpr UINT kMenuLighting = 3002;
-constexpr UINT kMenuDisabled = 3003;
-constexpr UINT kMenuExit = 3004;
+using namespace target;
 
 constexpr wchar_t kTarget[] = L"driver_target.exe";
 constexpr DWORD kStartMs = 15000;

@@ -15,26 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/windows/driver_target_ids.h"
+
 namespace {
 
-// Kept in step with app_driver_test.cpp.
-constexpr int kTextControl = 1001;
-constexpr int kCheckControl = 1002;
-constexpr int kDisabledControl = 1003;
-constexpr int kHiddenControl = 1004;
-constexpr int kAboutMarkControl = 1206;
-
-constexpr int kCmdAsk = 2001;        // a Yes/No/Cancel message box
-constexpr int kCmdMenu = 2002;       // the popup menu
-constexpr int kCmdAbout = 2003;      // one more modeless about box
-constexpr int kCmdHang = 2004;       // the UI thread does not answer for a second
-constexpr int kCmdQuitSeven = 2005;  // ends with exit code 7
-constexpr int kCmdTrayBusy = 2006;   // the tray shows activity
-
-constexpr int kMenuOpen = 3001;
-constexpr int kMenuLighting = 3002;
-constexpr int kMenuDisabled = 3003;
-constexpr int kMenuExit = 3004;
+using namespace velkor::testing::target;
 
 constexpr uint32_t kMainWindowMarker = 0x4D41494E;
 constexpr UINT kMsgShowWindow = 0x5350;
