@@ -620,6 +620,8 @@ void CVelkorDlg::ShowCurrentBank() {
 void CVelkorDlg::OnLoadProfile() {
   const int profile = App().commands->cached_active_profile();
   SetProfileButtons(profile);
+  // The lighting panel works on the active profile's colours.
+  if (profile >= 0) App().commands->set_colour_profile(profile);
   ShowCurrentBank();
   RebuildProfileMenu();
 }
