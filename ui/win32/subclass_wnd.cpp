@@ -137,10 +137,10 @@ LRESULT CALLBACK CSubclassWnd::HookProc(HWND hwnd, UINT message, WPARAM wparam, 
     if (!known) return DefWindowProcW(hwnd, message, wparam, lparam);
     return 0;
   } catch (...) {
-    // No exception leaves a window procedure. The message may have reached
-    // the window's own procedure already, so it is not passed on again.
+    // No exception leaves a window procedure: the window's own procedure
+    // answers instead.
   }
-  return 0;
+  return original ? CallWindowProcW(original, hwnd, message, wparam, lparam) : 0;
 }
 
 }  // namespace velkor
