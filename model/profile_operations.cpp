@@ -127,10 +127,15 @@ bool ProfileOperations::Apply() {
   std::vector<std::u16string> messages;
   {
     // No lock is held while the keyboard is written: the transfer sends a
-    // snapshot of the image.
-    const bool saved = SaveToProfileFile();
-    const ApplyOutcome outcome = profiles_.ApplyToKeyboard(commands_, false);
+    // snapshot of the image. A missing profile file is nothing to save to,
+    // not a failure (the keyboard's next reading writes it).
+    folder_.Ensure();
+    std::error_code ec;
+    const bool has_file = fs::exists(fs::path(folder_.ProfileFilePath()), ec);
+    const bool saved = SaveToProfileFile() || !has_file;
+    const ApplyOutcome outcome = profiles_.ApplyToKeyboard(commands_, whole_image_owed_);
     messages = ApplyMessages(outcome);
+    if (outcome.success) whole_image_owed_ = false;
     done = saved && outcome.success;
   }
   // Messages come last: a message box is a modal loop.
@@ -179,7 +184,9 @@ bool ProfileOperations::Import(const std::u16string& path) {
     ui_.ShowCurrentBank(commands_.cached_active_profile());
   }
   for (const auto& m : messages) ui_.ShowMessage(m);
-  // What the keyboard did not take stays pending, for Apply to send again.
+  // What the keyboard did not take stays pending, for Apply to send again,
+  // all three profiles of it.
+  whole_image_owed_ = !outcome.success;
   ui_.SetApplyEnabled(!outcome.success);
   return outcome.success;
 }
@@ -198,7 +205,9 @@ bool ProfileOperations::SwitchProfile(int n) {
     const bool save = ui_.AskYesNo(Text(LangKey::PROFILE_SELECT_PROMPT));
     asking_ = false;
     if (save) {
-      ui_.RunMainApply();
+      // The edits stay pending when the keyboard did not take them; they may
+      // be in the profile being left, so the next Apply sends all three.
+      if (!ui_.RunMainApply()) whole_image_owed_ = true;
     } else {
       ui_.SetApplyEnabled(false);
       if (commands_.cached_active_profile() >= 0) LoadProfileFileOrDefault();

@@ -26,7 +26,7 @@ class ProfileUi {
   virtual bool ManagerHasUnappliedChanges() = 0;
   virtual bool ManagerOpen() = 0;
   virtual void ManagerCheckRow(int row) = 0;            // and disable its Apply
-  virtual void RunMainApply() = 0;                      // control 1006, waited for
+  virtual bool RunMainApply() = 0;                      // control 1006, waited for; true when it all went
   virtual void RebuildProfileMenu() = 0;
 };
 
@@ -71,7 +71,8 @@ class ProfileOperations {
   // The keyboard's contents into a profile file at path.
   bool DownloadFromKeyboard(const std::u16string& path);
   void ReloadFromKeyboard(bool quiet);
-  // The main window's Apply: save, then send the current profile.
+  // The main window's Apply: save, then send the current profile (all
+  // three while an earlier transfer of the whole image is still owed).
   bool Apply();
   // Import from a chosen file: checked, loaded, saved, sent with all profiles.
   // True when the keyboard took it; otherwise Apply stays enabled.
@@ -92,6 +93,9 @@ class ProfileOperations {
   ProfileUi& ui_;
   const LanguageTable* language_;
   bool asking_ = false;
+  // An import, or the save before a profile switch, that the keyboard did not
+  // take leaves edits in profiles the next Apply would not otherwise send.
+  bool whole_image_owed_ = false;
 };
 
 }  // namespace velkor

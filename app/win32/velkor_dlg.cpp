@@ -78,9 +78,9 @@ class CVelkorDlg::Ui : public ProfileUi {
   bool ManagerHasUnappliedChanges() override { return false; }
   bool ManagerOpen() override { return manager_open.load(); }
   void ManagerCheckRow(int) override {}
-  void RunMainApply() override {
+  bool RunMainApply() override {
     // Already on the keyboard thread, in the job that asked.
-    dlg_.operations_->Apply();
+    return dlg_.operations_->Apply();
   }
   void RebuildProfileMenu() override { PostMessageW(dlg_.hwnd(), kMsgRebuildMenu, 0, 0); }
 
@@ -183,8 +183,12 @@ bool CVelkorDlg::Ask(const std::u16string& question, bool yes_default) {
 
 void CVelkorDlg::StartPresence(int count) {
   if (!worker_) return;
-  HWND w = hwnd();
-  worker_->Post([this, w, count] {
+  HWND w = window();
+  worker_->Post([this, w, event_count = count] {
+    // Events can be queued out of order with the first count: the count as
+    // it is now is what this step acts on.
+    const int now = App().transport ? App().transport->DeviceCount() : event_count;
+    const int count = now >= 0 ? now : event_count;
     // A request to show the window while a keyboard is being read waits for
     // the outcome rather than telling the person there is no keyboard.
     arriving_.store(count > 0 && count != presence_.count.load());
@@ -398,7 +402,7 @@ bool CVelkorDlg::StartJob(Job job, std::function<bool()> work) {
   if (!worker_ || !apply_.BeginJob()) return false;
   const uint64_t serial = apply_.serial();
   ShowBusy(true);
-  HWND w = hwnd();
+  HWND w = window();
   const bool posted = worker_->Post([this, w, job, serial, work = std::move(work)] {
     ui_->job_serial.store(serial);
     bool ok = false;
@@ -663,6 +667,12 @@ void CVelkorDlg::ExitProgram(ExitOrigin origin) {
       exit_question_open_ = false;
       if (shut_down_) return;  // ended meanwhile by another program
       if (!apply_first) {
+        if (apply_.job_running()) {
+          // A job started meanwhile: the end waits for it, asking nobody.
+          HideMainWindow();
+          exit_after_job_ = ExitOrigin::kOtherProcess;
+          return;
+        }
         FinishExit();
         return;
       }
@@ -683,6 +693,7 @@ void CVelkorDlg::ExitProgram(ExitOrigin origin) {
 }
 
 void CVelkorDlg::FinishExit() {
+  if (shut_down_) return;
   HideMainWindow();
   if (Shutdown()) {
     ReleaseSkinImages();
@@ -780,7 +791,7 @@ bool CVelkorDlg::OnCommand(int id, int notification) {
       ShowProfileMenu();
       return true;
     case MainCommand::kDeviceCommand:
-      if (worker_) worker_->Post([] { App().commands->TestCommand(); });
+      StartJob(Job::kDeviceCommand, [] { return App().commands->TestCommand() == kSuccess; });
       return true;
     case MainCommand::kOpenWindow:
       ShowMainWindow();
@@ -837,6 +848,12 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
       return true;
   }
 
+  if (shut_down_ && message >= WM_APP && message <= kMsgPresenceDone) {
+    // What arrives after the end is dropped (a posted text is freed).
+    if (message == kMsgPostedText) delete reinterpret_cast<std::u16string*>(lparam);
+    result = 0;
+    return true;
+  }
   switch (message) {
     case kMsgJobDone:
       OnJobDone(static_cast<Job>(wparam), lparam != 0);

@@ -22,6 +22,7 @@ class RecordingUi : public ProfileUi {
   bool main_changes = false;
   bool manager_open = false;
   bool answer_yes = false;
+  bool main_apply_result = true;
 
   void ShowCurrentBank(int bank) override { calls.push_back("bank " + std::to_string(bank)); }
   void SetApplyEnabled(bool e) override { calls.push_back(e ? "apply on" : "apply off"); }
@@ -35,7 +36,10 @@ class RecordingUi : public ProfileUi {
   bool ManagerHasUnappliedChanges() override { return false; }
   bool ManagerOpen() override { return manager_open; }
   void ManagerCheckRow(int row) override { calls.push_back("row " + std::to_string(row)); }
-  void RunMainApply() override { calls.push_back("main apply"); }
+  bool RunMainApply() override {
+    calls.push_back("main apply");
+    return main_apply_result;
+  }
   void RebuildProfileMenu() override { calls.push_back("menu"); }
 };
 
@@ -150,6 +154,16 @@ TEST_F(ProfileOperationsTest, AnImportTheKeyboardDidNotTakeIsToldAndStaysPending
     EXPECT_TRUE(profiles_->applied.macros.empty());
     EXPECT_EQ(profiles_->working.Entry(0, 0x1E).kind, 1);  // the edits are kept, pending
   }
+  // The Apply that follows owes the keyboard all three profiles, not just
+  // the active one; once they went, it is back to the active one.
+  harness_->Control("fault clear");
+  harness_->Control("log clear");
+  EXPECT_TRUE(ops_->Apply());
+  EXPECT_EQ(KeyMapWrites(), 30u);
+  harness_->Control("log clear");
+  EXPECT_TRUE(ops_->Apply());
+  EXPECT_EQ(KeyMapWrites(), 10u);
+
   // Too large for the keyboard: its own message says why, and Apply stays on.
   harness_->Control("fault clear");
   profiles_->macro_capacity = 16;
@@ -273,6 +287,16 @@ TEST_F(ProfileOperationsTest, SwitchingProfiles) {
   EXPECT_EQ(ui_.messages.back(), u"Whether to save the profile settings made?");
   EXPECT_EQ(ui_.calls.front(), "main apply");
   EXPECT_EQ(commands_->cached_active_profile(), 1);
+  // A save the keyboard refused: the switch goes ahead and the edits, maybe
+  // in the profile left, go with all three profiles at the next Apply.
+  ui_.main_apply_result = false;
+  EXPECT_TRUE(ops_->SwitchProfile(2));
+  EXPECT_EQ(commands_->cached_active_profile(), 2);
+  harness_->Control("log clear");
+  EXPECT_TRUE(ops_->Apply());
+  EXPECT_EQ(KeyMapWrites(), 30u);
+  ui_.main_apply_result = true;
+
   ui_.calls.clear();
   ui_.answer_yes = false;
   profiles_->working.Entry(0, 7).kind = 1;  // an edit thrown away
