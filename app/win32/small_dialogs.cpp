@@ -47,6 +47,7 @@ bool CAboutDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& r
 
 BOOL StandInDialog::OnInitDialog() {
   CBaseDialog::OnInitDialog();
+  if (on_open) on_open(hwnd());
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   return TRUE;
 }

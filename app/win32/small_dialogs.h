@@ -39,6 +39,9 @@ class StandInDialog : public CBaseDialog {
       : CBaseDialog(template_id, parent, ini, std::move(skin), std::move(skin_folder)) {}
   bool IsOpen() const { return hwnd() != nullptr; }
   void Cancel() { OnCancel(); }
+  // Runs with the window once it exists (a stand-in marks what it was
+  // opened for there).
+  std::function<void(HWND)> on_open;
 
  protected:
   BOOL OnInitDialog() override;

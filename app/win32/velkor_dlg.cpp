@@ -9,6 +9,7 @@
 #include "app/single_instance.h"
 #include "app/win32/app_state.h"
 #include "app/win32/menus.h"
+#include "app/keyboard_panel.h"
 #include "device/hid_service/binding.h"
 #include "model/key_codes.h"
 #include "platform/win32/known_folders.h"
@@ -502,9 +503,11 @@ void CVelkorDlg::OpenHelp() {
 
 void CVelkorDlg::ShowAbout() { about_.Open(hwnd()); }
 
-void CVelkorDlg::RunStandIn(UINT template_id, const std::u16string& skin, const std::u16string& folder) {
+void CVelkorDlg::RunStandIn(UINT template_id, const std::u16string& skin, const std::u16string& folder,
+                            std::function<void(HWND)> on_open) {
   if (stand_in_) return;
   StandInDialog dialog(template_id, hwnd(), App().ini, skin, folder);
+  dialog.on_open = std::move(on_open);
   stand_in_ = &dialog;
   ui_->manager_open.store(template_id == IDD_PROFILE_MANAGER);
   dialog.DoModal();
@@ -530,7 +533,7 @@ void CVelkorDlg::SwitchProfile(int profile) {
 void CVelkorDlg::CloseEditors() {
   about_.Close();
   // The firmware update dialog stays: a keyboard entering boot mode leaves.
-  if (stand_in_ && stand_in_->template_id() == IDD_PROFILE_MANAGER) stand_in_->Cancel();
+  if (stand_in_ && stand_in_->template_id() != IDD_UPDATE) stand_in_->Cancel();
 }
 
 void CVelkorDlg::RebuildProfileMenu() {
@@ -744,7 +747,33 @@ bool CVelkorDlg::PreTranslateMessage(MSG& msg) {
   return decision.swallow;
 }
 
+void CVelkorDlg::OpenKeyEditor(int control, const KeyClickAction& click) {
+  // The clicked key shows its "over" picture while the editor runs.
+  CPngButton* button = controls_.Button(control);
+  const StateSheet* over = controls_.Sheet(1);
+  if (button && over) button->SetAlternativeImages(over, over, true, false, true);
+  // Until the key editor is built, a skinned stand-in on its template says
+  // what it was opened for, for tests and tools to read.
+  RunStandIn(IDD_KEY_EDITOR, App().facts.composite_skin, App().facts.composite_skin_folder,
+             [slot = click.slot, control, macro = click.macro_key](HWND editor) {
+               SetPropW(editor, L"VelkorEditorSlot", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(slot + 1)));
+               SetPropW(editor, L"VelkorEditorControl", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(control)));
+               SetPropW(editor, L"VelkorEditorMacroKey", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(macro)));
+             });
+  if (button) button->SetAlternativeImages(nullptr, nullptr, false, false, true);
+}
+
 bool CVelkorDlg::OnCommand(int id, int notification) {
+  if (notification == BN_CLICKED) {
+    // The lighting panel's switch and effect come with the lighting panel;
+    // until then a click is a click with the lamp off.
+    const int bank = App().transport ? (App().transport->bank_flags() & 1) : 0;
+    const KeyClickAction click = DecideKeyClick(id, bank, false, false);
+    if (click.action == KeyClick::kOpenEditor) {
+      OpenKeyEditor(id, click);
+      return true;
+    }
+  }
   const RoutedCommand routed = RouteMainCommand(id);
   switch (routed.command) {
     case MainCommand::kNone:

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/device_worker.h"
+#include "app/keyboard_panel.h"
 #include "app/main_window_rules.h"
 #include "app/presence.h"
 #include "app/win32/small_dialogs.h"
@@ -79,7 +80,9 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   void ShowTrayMenu();
   void Import();
   void Export();
-  void RunStandIn(UINT template_id, const std::u16string& skin, const std::u16string& folder);
+  void RunStandIn(UINT template_id, const std::u16string& skin, const std::u16string& folder,
+                  std::function<void(HWND)> on_open = {});
+  void OpenKeyEditor(int control, const KeyClickAction& click);
   void CloseEditors();
   void OnTrayMouse(UINT mouse_message);
   void SetTrayImage(int mode, int icon_id);

@@ -64,9 +64,14 @@ before="$(pixels "$esc")"
 xdotool mousemove $esc
 sleep 0.5
 [ "$(pixels "$esc")" != "$before" ] || fail "the Esc key does not light up under the pointer"
+# A click on it opens the key editor on Esc's slot; Escape closes it again.
 xdotool click 1
-sleep 0.3
-[ "$(probe visible)" = 1 ] || fail "a click on a key closed the window"
+wait_for "1 1022" probe editor || fail "a click on Esc did not open the editor on its slot: $(probe editor)"
+xdotool mousemove $(probe editor-center)
+sleep 0.2
+xdotool key Escape
+wait_for "" probe editor || fail "Escape did not close the editor"
+[ "$(probe visible)" = 1 ] || fail "the window went with the editor"
 
 # Default: the question, answered Yes with the mouse, then the apply.
 kbemu log clear >/dev/null

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -476,6 +477,68 @@ TEST_F(MainWindowTest, TwoBankKeyPressesSendTheLedReportTwiceAndEndWhereTheyBega
     reports.push_back(log.substr(at + 19, 5));
   }
   EXPECT_EQ(reports, (std::vector<std::string>{"05 03", "05 02"}));
+}
+
+// The key editor the program runs for a click (a stand-in until the editor
+// is built): what it was opened for, from its window's properties.
+struct EditorOpened {
+  int slot = -1;
+  int control = 0;
+  bool macro_key = false;
+};
+
+std::optional<EditorOpened> OpenEditor(DWORD process, bool close = true) {
+  std::optional<EditorOpened> found;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner != process || !GetPropW(w, L"VelkorEditorSlot")) continue;
+    EditorOpened e;
+    e.slot = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(w, L"VelkorEditorSlot"))) - 1;
+    e.control = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(w, L"VelkorEditorControl")));
+    e.macro_key = GetPropW(w, L"VelkorEditorMacroKey") != nullptr;
+    if (close) PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+    found = e;
+  }
+  return found;
+}
+
+TEST_F(MainWindowTest, AKeyClickOpensTheEditorOnItsSlot) {
+  StartWithKeyboard();
+  Show();
+  std::optional<EditorOpened> opened;
+  auto click = [&](int control) {
+    opened.reset();
+    driver_.PostCommand(control);
+    return driver_.WaitFor([&] { return (opened = OpenEditor(driver_.process_id())).has_value(); }, kWaitMs);
+  };
+  ASSERT_TRUE(click(IDC_MAIN_KEY_INSERT));
+  EXPECT_EQ(opened->slot, 0xD2);
+  EXPECT_EQ(opened->control, IDC_MAIN_KEY_INSERT);
+  EXPECT_FALSE(opened->macro_key);
+
+  // G9 in bank B: the second set's slot, and the macro key's flag.
+  Kbemu(L"bankkey");
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlText(IDC_MAIN_G1) == L"B1"; }, kWaitMs));
+  ASSERT_TRUE(driver_.WaitFor([&] { return !OpenEditor(driver_.process_id(), false).has_value(); }, kWaitMs));
+  ASSERT_TRUE(click(IDC_MAIN_G9));
+  EXPECT_EQ(opened->slot, 0x111);
+  EXPECT_TRUE(opened->macro_key);
+
+  // Fn, D1 and the bank indicator open nothing with the lamp off.
+  ASSERT_TRUE(driver_.WaitFor([&] { return !OpenEditor(driver_.process_id(), false).has_value(); }, kWaitMs));
+  for (int control : {static_cast<int>(IDC_MAIN_FN), static_cast<int>(IDC_MAIN_D1), static_cast<int>(IDC_MAIN_LOCK_AB)}) {
+    driver_.PostCommand(control);
+  }
+  ASSERT_TRUE(driver_.Answers(5000));
+  EXPECT_FALSE(driver_.WaitFor([&] { return OpenEditor(driver_.process_id()).has_value(); }, 500));
+
+  // Removal closes an open editor.
+  driver_.PostCommand(IDC_MAIN_KEY_A);
+  ASSERT_TRUE(driver_.WaitFor([&] { return OpenEditor(driver_.process_id(), false).has_value(); }, kWaitMs));
+  EXPECT_EQ(OpenEditor(driver_.process_id(), false)->slot, 0x1E);
+  Kbemu(L"detach");
+  EXPECT_TRUE(driver_.WaitFor([&] { return !OpenEditor(driver_.process_id(), false).has_value(); }, kWaitMs));
 }
 
 TEST_F(MainWindowTest, AMissingSkinPictureEndsTheProgramSilently) {

@@ -10,6 +10,8 @@
 //   velkor_probe box                the open message box's text, or nothing
 //   velkor_probe box-button ID      screen centre "X Y" of that message box button
 //   velkor_probe post MSG WP LP     posts a message to the main window (decimal numbers)
+//   velkor_probe editor             "SLOT CONTROL" of the open key editor (hex slot), or nothing
+//   velkor_probe editor-center      screen centre "X Y" of the open key editor
 //
 // Exit code 0 when it could answer, 1 when the window or control is missing.
 #include <windows.h>
@@ -98,6 +100,20 @@ int wmain(int argc, wchar_t** argv) {
     HWND control = GetDlgItem(main, id);
     if (!control) return 1;
     std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
+    return 0;
+  }
+  if (command == L"editor" || command == L"editor-center") {
+    DWORD process = 0;
+    GetWindowThreadProcessId(main, &process);
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner != process || !GetPropW(w, L"VelkorEditorSlot")) continue;
+      if (command == L"editor-center") return PrintCenter(w);
+      std::printf("%X %d\n", static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(w, L"VelkorEditorSlot"))) - 1,
+                  static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(w, L"VelkorEditorControl"))));
+      return 0;
+    }
     return 0;
   }
   HWND box = FindMessageBox(main);
