@@ -28,8 +28,6 @@ inline constexpr uint32_t kMsgCloseEditors = 0x4753;       // GS (any wParam)
 inline constexpr uint32_t kMsgBankLed = 0x5045;            // PE
 inline constexpr uint32_t kBankLedTag = 0x004C4544;        // LED
 inline constexpr uint32_t kMsgTimeChange = 0x001E;         // applies before it is handled
-inline constexpr uint32_t kTrayCallbackMessage = 1725;
-inline constexpr uint32_t kTrayIconId = IDM_TRAY;          // also the tray menu's resource
 inline constexpr uint32_t kButtonMenuId = IDM_BUTTON;
 
 inline constexpr int kTimerBusyFrame = 1050;

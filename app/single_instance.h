@@ -7,14 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "app/program_messages.h"
+
 namespace velkor {
 
 inline constexpr char16_t kInstanceMutexName[] = u"TQ73M05C";
-inline constexpr uint32_t kMainWindowMarker = 0x4D41494E;  // "MAIN"
-inline constexpr uint32_t kMsgShowWindow = 0x5350;         // SP
-inline constexpr uint32_t kShowWindowTag = 0x4F50454E;     // OPEN
-inline constexpr uint32_t kMsgKillProgram = 0x4D4B;        // MK
-inline constexpr uint32_t kKillProgramTag = 0x4C4C494B;    // K, I, L, L in memory order
 
 enum class ArgumentKind { kKill, kStart, kOther };
 ArgumentKind ClassifyArgument(std::u16string_view argument);

@@ -9,13 +9,15 @@
 
 #include <cstdint>
 
+#include "app/program_messages.h"
+
 namespace {
 
-constexpr uint32_t kMainWindowMarker = 0x4D41494E;  // "MAIN"
-constexpr UINT kMsgKillProgram = 0x4D4B;
-constexpr WPARAM kKillProgramTag = 0x4C4C494B;
-constexpr UINT kMsgTrayCallback = 1725;
-constexpr UINT kTrayIconId = 140;
+using velkor::kKillProgramTag;
+using velkor::kMainWindowMarker;
+using velkor::kMsgKillProgram;
+using velkor::kTrayIconId;
+constexpr UINT kMsgTrayCallback = velkor::kTrayCallbackMessage;
 constexpr UINT kMsgBecomeReady = WM_APP + 1;
 
 // DLGTEMPLATE followed by an empty menu, the default class and an empty

@@ -20,15 +20,17 @@
 #include <string>
 #include <vector>
 
+#include "app/program_messages.h"
 #include "platform/win32/handles.h"
 
 using velkor::UniqueHandle;
 
 namespace {
 
-constexpr uint32_t kMainWindowMarker = 0x4D41494E;
-constexpr UINT kMsgKillProgram = 0x4D4B;
-constexpr WPARAM kKillProgramTag = 0x4C4C494B;
+using velkor::kKillProgramTag;
+using velkor::kMainWindowMarker;
+using velkor::kMsgKillProgram;
+
 constexpr DWORD kReadyBoundMs = 20000;
 constexpr DWORD kExitBoundMs = 10000;
 constexpr DWORD kHideBoundMs = 5000;

@@ -12,6 +12,7 @@
 #include "app/keyboard_panel.h"
 #include "device/hid_service/binding.h"
 #include "model/key_codes.h"
+#include "platform/text.h"
 #include "platform/win32/known_folders.h"
 #include "platform/win32/library_loader.h"
 #include "platform/win32/wide.h"
@@ -50,8 +51,9 @@ constexpr wchar_t kReadyProperty[] = L"VelkorReady";
 }  // namespace
 
 // The profile operations' window side. The operations run on the keyboard
-// thread: what they show is posted, what they ask is sent (the keyboard
-// thread waits for the person; the window's thread never waits for it).
+// thread: what they show is posted, and the one question they ask was asked
+// on the window's thread before the job started, so neither thread waits for
+// the other or for a person.
 class CVelkorDlg::Ui : public ProfileUi {
  public:
   explicit Ui(CVelkorDlg& dlg) : dlg_(dlg) {}
@@ -83,7 +85,7 @@ class CVelkorDlg::Ui : public ProfileUi {
     // Already on the keyboard thread, in the job that asked.
     return dlg_.operations_->Apply();
   }
-  void RebuildProfileMenu() override { PostMessageW(dlg_.hwnd(), kMsgRebuildMenu, 0, 0); }
+  void RebuildProfileMenu() override { PostMessageW(dlg_.window(), kMsgRebuildMenu, 0, 0); }
 
   std::atomic<uint64_t> job_serial{0};
   std::atomic<bool> answer{false};
@@ -280,7 +282,7 @@ BOOL CVelkorDlg::OnInitDialog() {
 
   // 16. The busy picture's frames.
   for (int i = 1; i <= 10; ++i) {
-    const std::u16string path = skin_folder() + u"jdt" + std::u16string(i >= 10 ? u"10" : std::u16string(1, u'0' + i)) + u".bmp";
+    const std::u16string path = skin_folder() + u"jdt" + Utf8ToUtf16(std::to_string(i)) + u".bmp";
     if (HANDLE b = LoadImageW(nullptr, W(path), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)) {
       busy_frames_.push_back(static_cast<HBITMAP>(b));
     }
@@ -385,7 +387,6 @@ void CVelkorDlg::HideMainWindow() { ShowWindow(hwnd(), SW_HIDE); }
 void CVelkorDlg::ShowBusy(bool on) {
   HWND busy = GetDlgItem(hwnd(), IDC_MAIN_BUSY);
   if (!busy) return;
-  busy_shown_ = on;
   if (on) {
     busy_frame_ = 0;
     if (!busy_frames_.empty()) SendMessageW(busy, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(busy_frames_[0]));
@@ -460,41 +461,36 @@ void CVelkorDlg::RestoreDefaults() {
   {
     std::lock_guard working(App().locks.working());
     const int profile = App().commands->cached_active_profile();
-    ClearVisibleAssignments(profiles_->working, profile < 0 ? 0 : profile, App().transport->bank_flags() & 1,
+    ClearVisibleAssignments(profiles_->working, profile < 0 ? 0 : profile, BankOnShow(),
                             App().language.get(), *this);
   }
   Apply();
 }
 
+std::optional<std::u16string> CVelkorDlg::ChooseProfileFile(bool save) {
+  wchar_t path[MAX_PATH] = L"*.kpx";
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = hwnd();
+  dialog.lpstrFilter = L"(*.kpx)\0*.kpx\0(*.*)\0*.*\0";
+  dialog.lpstrFile = path;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrDefExt = L"kpx";
+  dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | (save ? OFN_OVERWRITEPROMPT : 0);
+  if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return std::nullopt;
+  return FromWide(path);
+}
+
 void CVelkorDlg::Import() {
   if (apply_.job_running()) return;
-  wchar_t path[MAX_PATH] = L"*.kpx";
-  OPENFILENAMEW open{};
-  open.lStructSize = sizeof(open);
-  open.hwndOwner = hwnd();
-  open.lpstrFilter = L"(*.kpx)\0*.kpx\0(*.*)\0*.*\0";
-  open.lpstrFile = path;
-  open.nMaxFile = MAX_PATH;
-  open.lpstrDefExt = L"kpx";
-  open.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
-  if (!GetOpenFileNameW(&open)) return;
-  const std::u16string chosen = FromWide(path);
-  StartJob(Job::kImport, [this, chosen] { return operations_->Import(chosen); });
+  if (const std::optional<std::u16string> chosen = ChooseProfileFile(false)) {
+    StartJob(Job::kImport, [this, path = *chosen] { return operations_->Import(path); });
+  }
 }
 
 void CVelkorDlg::Export() {
-  wchar_t path[MAX_PATH] = L"*.kpx";
-  OPENFILENAMEW save{};
-  save.lStructSize = sizeof(save);
-  save.hwndOwner = hwnd();
-  save.lpstrFilter = L"(*.kpx)\0*.kpx\0(*.*)\0*.*\0";
-  save.lpstrFile = path;
-  save.nMaxFile = MAX_PATH;
-  save.lpstrDefExt = L"kpx";
-  save.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
-  if (!GetSaveFileNameW(&save)) return;
   // Memory to a file: quick enough for this thread.
-  operations_->Export(FromWide(path));
+  if (const std::optional<std::u16string> chosen = ChooseProfileFile(true)) operations_->Export(*chosen);
 }
 
 void CVelkorDlg::OpenHelp() {
@@ -554,31 +550,28 @@ void CVelkorDlg::RebuildProfileMenu() {
   }
 }
 
-void CVelkorDlg::ShowProfileMenu() {
-  if (!profile_menu_) return;
+void CVelkorDlg::TrackMenuAtCursor(HMENU menu, bool foreground) {
   POINT at{};
   GetCursorPos(&at);
-  SetForegroundWindow(hwnd());
-  TrackPopupMenu(profile_menu_, TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
-  PostMessageW(hwnd(), WM_NULL, 0, 0);
+  // A menu of a window that is not in front would not close when a person
+  // clicks elsewhere.
+  if (foreground) SetForegroundWindow(hwnd());
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+  if (foreground) PostMessageW(hwnd(), WM_NULL, 0, 0);
+}
+
+void CVelkorDlg::ShowProfileMenu() {
+  if (profile_menu_) TrackMenuAtCursor(profile_menu_, true);
 }
 
 void CVelkorDlg::ShowButtonMenu() {
   const PopupMenu menu = LoadButtonMenu(App().language.get());
-  if (!menu.popup) return;
-  POINT at{};
-  GetCursorPos(&at);
-  TrackPopupMenu(menu.popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+  if (menu.popup) TrackMenuAtCursor(menu.popup, false);
 }
 
 void CVelkorDlg::ShowTrayMenu() {
   const PopupMenu menu = LoadTrayMenu(App().language.get());
-  if (!menu.popup) return;
-  SetForegroundWindow(hwnd());
-  POINT at{};
-  GetCursorPos(&at);
-  TrackPopupMenu(menu.popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
-  PostMessageW(hwnd(), WM_NULL, 0, 0);
+  if (menu.popup) TrackMenuAtCursor(menu.popup, true);
 }
 
 void CVelkorDlg::OnTrayMouse(UINT mouse_message) {
@@ -621,7 +614,7 @@ void CVelkorDlg::ShowCurrentBank() {
   std::lock_guard working(App().locks.working());
   const int profile = App().commands ? App().commands->cached_active_profile() : -1;
   if (profile < 0) return;
-  RefreshKeyButtons(profiles_->working, profile, App().transport->bank_flags() & 1, App().language.get(), *this);
+  RefreshKeyButtons(profiles_->working, profile, BankOnShow(), App().language.get(), *this);
 }
 
 void CVelkorDlg::OnLoadProfile() {
@@ -633,8 +626,10 @@ void CVelkorDlg::OnLoadProfile() {
   RebuildProfileMenu();
 }
 
-void CVelkorDlg::ShowBank(uint8_t flags) {
-  const int bank = flags & 1;
+int CVelkorDlg::BankOnShow() const { return App().transport ? (App().transport->bank_flags() & 1) : 0; }
+
+void CVelkorDlg::ShowBank() {
+  const int bank = BankOnShow();
   if (CPngButton* indicator = controls_.Button(IDC_MAIN_LOCK_AB)) indicator->SetChecked(bank == 1, true);
   for (int g = 1; g <= kGKeyCount; ++g) SetDlgItemTextW(hwnd(), GKeyControl(g), W(GKeyCaption(bank, g - 1)));
   std::lock_guard working(App().locks.working());
@@ -767,8 +762,7 @@ bool CVelkorDlg::OnCommand(int id, int notification) {
   if (notification == BN_CLICKED) {
     // The lighting panel's switch and effect come with the lighting panel;
     // until then a click is a click with the lamp off.
-    const int bank = App().transport ? (App().transport->bank_flags() & 1) : 0;
-    const KeyClickAction click = DecideKeyClick(id, bank, false, false);
+    const KeyClickAction click = DecideKeyClick(id, BankOnShow(), false, false);
     if (click.action == KeyClick::kOpenEditor) {
       OpenKeyEditor(id, click);
       return true;
@@ -872,7 +866,7 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
       result = 0;
       return true;
     case MainMessage::kBankLed:
-      ShowBank(App().transport ? App().transport->bank_flags() : 0);
+      ShowBank();
       result = 0;
       return true;
   }

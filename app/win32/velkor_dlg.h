@@ -78,6 +78,8 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   void ShowButtonMenu();
   void ShowProfileMenu();
   void ShowTrayMenu();
+  void TrackMenuAtCursor(HMENU menu, bool foreground);
+  std::optional<std::u16string> ChooseProfileFile(bool save);
   void Import();
   void Export();
   void RunStandIn(UINT template_id, const std::u16string& skin, const std::u16string& folder,
@@ -89,7 +91,9 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   void OnInit();
   void OnLoadProfile();
   void ShowCurrentBank();
-  void ShowBank(uint8_t flags);
+  // The G-key bank on show: bit 0 of the bank flags the keyboard was sent.
+  int BankOnShow() const;
+  void ShowBank();
   void RefreshLanguageTexts();
   void SwitchLanguage(int language);
   void RebuildProfileMenu();
@@ -143,7 +147,6 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   std::u16string link_;
   std::vector<HBITMAP> busy_frames_;
   int busy_frame_ = 0;
-  bool busy_shown_ = false;
   int last_session_event_ = 0;
 };
 

@@ -18,18 +18,19 @@
 #include <string>
 #include <vector>
 
+#include "app/program_messages.h"
 #include "tests/windows/process_driver.h"
 
 namespace velkor::testing {
 
 // The messages and values the program answers from outside.
-inline constexpr UINT kDriverShowMessage = 0x5350;
-inline constexpr WPARAM kDriverShowTag = 0x4F50454E;
-inline constexpr UINT kDriverEndMessage = 0x4D4B;
-inline constexpr WPARAM kDriverEndTag = 0x4C4C494B;
-inline constexpr UINT kDriverTrayCallback = 1725;
-inline constexpr WPARAM kDriverTrayIconId = 140;
-inline constexpr uint32_t kDriverMainMarker = 0x4D41494E;
+inline constexpr UINT kDriverShowMessage = kMsgShowWindow;
+inline constexpr WPARAM kDriverShowTag = kShowWindowTag;
+inline constexpr UINT kDriverEndMessage = kMsgKillProgram;
+inline constexpr WPARAM kDriverEndTag = kKillProgramTag;
+inline constexpr UINT kDriverTrayCallback = kTrayCallbackMessage;
+inline constexpr WPARAM kDriverTrayIconId = kTrayIconId;
+inline constexpr uint32_t kDriverMainMarker = kMainWindowMarker;
 // The static control that carries a message box's text.
 inline constexpr int kMessageBoxTextId = 0xFFFF;
 

@@ -15,24 +15,25 @@
 #include <string>
 #include <vector>
 
+#include "app/program_messages.h"
 #include "tests/windows/driver_target_ids.h"
 
 namespace {
 
 using namespace velkor::testing::target;
 
-constexpr uint32_t kMainWindowMarker = 0x4D41494E;
-constexpr UINT kMsgShowWindow = 0x5350;
-constexpr WPARAM kShowWindowTag = 0x4F50454E;
-constexpr UINT kMsgKillProgram = 0x4D4B;
-constexpr WPARAM kKillProgramTag = 0x4C4C494B;
-constexpr UINT kMsgTrayCallback = 1725;
-constexpr WPARAM kTrayIconId = 140;
+using velkor::kKillProgramTag;
+using velkor::kMainWindowMarker;
+using velkor::kMsgKillProgram;
+using velkor::kMsgShowWindow;
+using velkor::kShowWindowTag;
+using velkor::kTrayIconId;
+constexpr UINT kMsgTrayCallback = velkor::kTrayCallbackMessage;
 constexpr UINT kMsgReady = WM_APP + 1;
 constexpr UINT_PTR kReadyTimer = 1;
 
-constexpr UINT kIconKeyboard = 141;
-constexpr UINT kIconActivity = 142;
+constexpr UINT kIconKeyboard = IDI_KEYBOARD;
+constexpr UINT kIconActivity = IDI_ACTIVITY;
 
 struct Target {
   bool publish_ready = true;

@@ -353,7 +353,7 @@ TEST_F(MainWindowTest, EndingWhileTheKeyboardIsBusyOrAfterAFailedApply) {
   KbemuClearLog();
   RestoreDefaultsAnsweringYes();
   ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "BeginAccess") >= 1; }, kWaitMs));
-  driver_.Post(0x4D4B, 0x4C4C494B, 0);
+  driver_.Post(kDriverEndMessage, kDriverEndTag, 0);
   ASSERT_TRUE(driver_.WaitExit(20000));
   EXPECT_EQ(driver_.ExitCode(), 0u);
   EXPECT_EQ(driver_.FindMessageBox(), nullptr);
@@ -371,7 +371,7 @@ TEST_F(MainWindowTest, EndingWhileTheKeyboardIsBusyOrAfterAFailedApply) {
   EXPECT_EQ(told, L"The keyboard did not take the settings. They are kept: press Apply to send them again.");
   EXPECT_TRUE(driver_.MainVisible());
   EXPECT_TRUE(driver_.running());
-  driver_.Post(0x4D4B, 0x4C4C494B, 0);
+  driver_.Post(kDriverEndMessage, kDriverEndTag, 0);
   ASSERT_TRUE(driver_.WaitExit(kWaitMs)) << "the message box kept the program alive";
   Kbemu(L"fault clear");
 

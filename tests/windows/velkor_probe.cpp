@@ -21,9 +21,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/program_messages.h"
+
 namespace {
 
-constexpr LONG_PTR kMainMarker = 0x4D41494E;
+constexpr LONG_PTR kMainMarker = velkor::kMainWindowMarker;
 
 HWND FindMainWindow() {
   for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
