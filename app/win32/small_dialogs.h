@@ -10,6 +10,7 @@
 #include "ui/language_table.h"
 #include "ui/win32/base_dialog.h"
 #include "ui/win32/dialog.h"
+#include "ui/win32/skinned_controls.h"
 
 namespace velkor {
 
@@ -31,12 +32,13 @@ class CAboutDlg : public CDialog {
   LanguageTable* language_;
 };
 
-// A skinned dialog with nothing but its skin, run modally; its OK and Cancel
-// end it. on_end is told how it ended.
+// A skinned dialog with nothing but its skin and its OK and Cancel, run
+// modally; OK, Cancel and Escape end it.
 class StandInDialog : public CBaseDialog {
  public:
-  StandInDialog(UINT template_id, HWND parent, IniStore& ini, std::u16string skin, std::u16string skin_folder)
-      : CBaseDialog(template_id, parent, ini, std::move(skin), std::move(skin_folder)) {}
+  // window: whose skin plan gives OK's and Cancel's place and faces.
+  StandInDialog(SkinWindow window, HWND parent, IniStore& ini, std::u16string skin, std::u16string skin_folder,
+                LanguageTable* language);
   bool IsOpen() const { return hwnd() != nullptr; }
   void Cancel() { OnCancel(); }
   // Runs with the window once it exists (a stand-in marks what it was
@@ -45,6 +47,11 @@ class StandInDialog : public CBaseDialog {
 
  protected:
   BOOL OnInitDialog() override;
+
+ private:
+  SkinWindowPlan plan_;  // the window's plan cut down to OK and Cancel
+  SkinnedControls controls_;
+  LanguageTable* language_;
 };
 
 }  // namespace velkor

@@ -499,10 +499,11 @@ void CVelkorDlg::OpenHelp() {
 
 void CVelkorDlg::ShowAbout() { about_.Open(hwnd()); }
 
-void CVelkorDlg::RunStandIn(UINT template_id, const std::u16string& skin, const std::u16string& folder,
+void CVelkorDlg::RunStandIn(SkinWindow window, const std::u16string& skin, const std::u16string& folder,
                             std::function<void(HWND)> on_open) {
   if (stand_in_) return;
-  StandInDialog dialog(template_id, hwnd(), App().ini, skin, folder);
+  StandInDialog dialog(window, hwnd(), App().ini, skin, folder, App().language.get());
+  const UINT template_id = dialog.template_id();
   dialog.on_open = std::move(on_open);
   stand_in_ = &dialog;
   ui_->manager_open.store(template_id == IDD_PROFILE_MANAGER);
@@ -749,7 +750,7 @@ void CVelkorDlg::OpenKeyEditor(int control, const KeyClickAction& click) {
   if (button && over) button->SetAlternativeImages(over, over, true, false, true);
   // Until the key editor is built, a skinned stand-in on its template says
   // what it was opened for, for tests and tools to read.
-  RunStandIn(IDD_KEY_EDITOR, App().facts.composite_skin, App().facts.composite_skin_folder,
+  RunStandIn(SkinWindow::kComposite, App().facts.composite_skin, App().facts.composite_skin_folder,
              [slot = click.slot, control, macro = click.macro_key](HWND editor) {
                SetPropW(editor, L"VelkorEditorSlot", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(slot + 1)));
                SetPropW(editor, L"VelkorEditorControl", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(control)));
@@ -803,10 +804,10 @@ bool CVelkorDlg::OnCommand(int id, int notification) {
       ShellExecuteW(hwnd(), L"open", W(link_), nullptr, nullptr, SW_SHOWNORMAL);
       return true;
     case MainCommand::kProfileManager:
-      RunStandIn(IDD_PROFILE_MANAGER, App().facts.profile_skin, App().facts.profile_skin_folder);
+      RunStandIn(SkinWindow::kProfile, App().facts.profile_skin, App().facts.profile_skin_folder);
       return true;
     case MainCommand::kFirmwareUpdate:
-      RunStandIn(IDD_UPDATE, App().facts.update_skin, App().facts.update_skin_folder);
+      RunStandIn(SkinWindow::kUpdate, App().facts.update_skin, App().facts.update_skin_folder);
       return true;
     case MainCommand::kBankIndicator:
       return true;

@@ -82,7 +82,7 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   std::optional<std::u16string> ChooseProfileFile(bool save);
   void Import();
   void Export();
-  void RunStandIn(UINT template_id, const std::u16string& skin, const std::u16string& folder,
+  void RunStandIn(SkinWindow window, const std::u16string& skin, const std::u16string& folder,
                   std::function<void(HWND)> on_open = {});
   void OpenKeyEditor(int control, const KeyClickAction& click);
   void CloseEditors();
