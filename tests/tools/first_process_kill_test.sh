@@ -23,31 +23,57 @@ fail() {
   exit 1
 }
 
-cp -as "$state/prefix" "$prefix" || fail "could not link the prefix"
-for f in system.reg user.reg userdef.reg; do
-  rm -f "$prefix/$f"
-  cp "$state/prefix/$f" "$prefix/$f" || fail "could not copy $f"
-done
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" OSTREL_BACKEND=emulator
-export KBEMU_STATE="Z:$session/kbemu.state" KBEMU_PIPE=Velkor_kbemu_first_process
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" OSTREL_BACKEND=emulator
+export KBEMU_PIPE=Velkor_kbemu_first_process
 DISPLAY="$(cat "$state/display")"
 export DISPLAY
-probe() { (cd "$bin" && "$wine" "$bin/velkor_probe.exe" "$@" 2>/dev/null | tr -d '\r'); }
+# Every Wine call is bounded: a session that hangs is the machine's trouble,
+# not the program's, and is tried once more.
+# Prints what the probe says; its exit code is the probe's (1: no marked
+# window left) or 124 when Wine did not answer in time.
+probe() {
+  (cd "$bin" && timeout 20 "$wine" "$bin/velkor_probe.exe" "$@" 2>/dev/null | tr -d '\r'; exit "${PIPESTATUS[0]}")
+}
 
-# The instance is the session's first process.
-(cd "$bin" && "$wine" "$bin/Velkor.exe" /Start >/dev/null 2>&1 &)
-for _ in $(seq 150); do
-  [ "$(probe ready)" = 1 ] && break
-  sleep 0.1
-done
-[ "$(probe ready)" = 1 ] || fail "the instance did not start"
-[ "$(probe first)" = 1 ] || fail "the instance is not the first process listed; the test proves nothing"
+# 0: "/Kill" ended the first process; 1: it did not; 2: the session failed.
+attempt() {
+  WINEPREFIX="$prefix" "$wineserver" -k >/dev/null 2>&1
+  rm -rf "$prefix"
+  cp -as "$state/prefix" "$prefix" || return 2
+  for f in system.reg user.reg userdef.reg; do
+    rm -f "$prefix/$f"
+    cp "$state/prefix/$f" "$prefix/$f" || return 2
+  done
+  export WINEPREFIX="$prefix" KBEMU_STATE="Z:$session/kbemu.state"
 
-(cd "$bin" && "$wine" "$bin/Velkor.exe" /Kill >/dev/null 2>&1)
-# The probe prints nothing once no marked main window is left.
-for _ in $(seq 150); do
-  [ -z "$(probe ready)" ] && break
-  sleep 0.1
+  # The instance is the session's first process.
+  (cd "$bin" && timeout 120 "$wine" "$bin/Velkor.exe" /Start >/dev/null 2>&1 &)
+  local end=$((SECONDS + 40))
+  until [ "$(probe ready)" = 1 ]; do
+    [ $SECONDS -lt $end ] || { echo "the instance did not start"; return 2; }
+    sleep 0.1
+  done
+  [ "$(probe first)" = 1 ] || { echo "the instance is not the first process listed"; return 2; }
+
+  (cd "$bin" && timeout 30 "$wine" "$bin/Velkor.exe" /Kill >/dev/null 2>&1)
+  end=$((SECONDS + 20))
+  while [ $SECONDS -lt $end ]; do
+    probe ready >/dev/null
+    case $? in
+      1) return 0 ;;              # no marked main window is left
+      124) echo "Wine did not answer"; return 2 ;;
+    esac
+    sleep 0.1
+  done
+  return 1
+}
+
+for try in 1 2; do
+  attempt
+  case $? in
+    0) echo "ok"; exit 0 ;;
+    1) fail "the instance kept running after /Kill" ;;
+  esac
+  echo "try $try: the Wine session did not come up; trying again"
 done
-[ -z "$(probe ready)" ] || fail "the instance kept running after /Kill"
-echo "ok"
+fail "no Wine session of its own could be made"
