@@ -1,6 +1,7 @@
 #include "app/keyboard_panel.h"
 
 #include "model/key_codes.h"
+#include "resources/resource.h"
 
 namespace velkor {
 
@@ -70,6 +71,72 @@ FlipView ShowFlipState(int flip) {
   view.d_keys_enabled = flip != 0;
   view.indicator_set = flip == 0 ? 0 : 1;
   return view;
+}
+
+std::array<bool, kGKeyCount> GKeyChecks(const ProfileImage& image, int profile, int bank) {
+  std::array<bool, kGKeyCount> checks{};
+  if (profile < 0 || profile > 2) return checks;
+  const int first = kFirstGSlot + (bank ? kGKeyCount : 0);
+  for (int g = 0; g < kGKeyCount; ++g) checks[static_cast<size_t>(g)] = image.Entry(profile, first + g).kind != 0;
+  return checks;
+}
+
+std::vector<int> RepaintedWith(int control, int flip) {
+  std::vector<int> repainted;
+  switch (control) {
+    case IDC_MAIN_LOCK_AB:
+      for (int g = 1; g <= kGKeyCount; ++g) repainted.push_back(GKeyControl(g));
+      break;
+    case IDC_MAIN_FLIP_INDICATOR:
+      if (flip == 0) {
+        for (int i = 0; i < kFlipFKeyCount; ++i) repainted.push_back(kFirstFlipFKey + i);
+      } else {
+        for (int i = 0; i < kDKeyCount; ++i) repainted.push_back(kFirstDKey + i);
+      }
+      repainted.push_back(IDC_MAIN_KEY_F5);
+      repainted.push_back(IDC_MAIN_FLIP1);
+      repainted.push_back(IDC_MAIN_FLIP2);
+      break;
+    case IDC_MAIN_KEY_ENTER:
+      repainted.push_back(IDC_MAIN_KEY_RBRACKET);
+      break;
+    default:
+      break;
+  }
+  return repainted;
+}
+
+int ArrowOfFlipButton(int control) {
+  if (control == IDC_MAIN_FLIP1) return IDC_MAIN_LEFT_ARROW;
+  if (control == IDC_MAIN_FLIP2) return IDC_MAIN_RIGHT_ARROW;
+  return 0;
+}
+
+void PressProfileButton(int profile, KeyboardPanelHost& host) {
+  if (profile < 0 || profile > 2) return;
+  host.SetLightingProfile(profile);
+  host.LoadLighting(false);
+  if (host.UserModesSupported()) host.ReloadUserModes();
+  host.RebuildLightingPanel();
+  if (host.PanelSwitchOn()) host.TurnPanelSwitchOff();
+  if (host.KeyboardProfile() != profile) host.SwitchProfile(profile);
+}
+
+void PressRestoreDefaults(KeyboardPanelHost& host) {
+  if (!host.AskRestoreDefaults()) return;
+  host.ClearVisibleAssignments();
+  if (host.PanelSwitchOn()) host.RestoreLightingDefaults();
+  host.Apply();
+}
+
+void CheckStartupProfile(KeyboardPanelHost& host) {
+  const int profile = host.KeyboardProfile();
+  if (profile >= 0 && profile <= 2) {
+    host.ShowProfileChecks(profile);
+    host.SetLightingProfile(profile);
+  }
+  host.LoadLighting(true);
+  host.RebuildLightingPanel();
 }
 
 }  // namespace velkor

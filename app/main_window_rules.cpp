@@ -75,6 +75,16 @@ RoutedCommand RouteMainCommand(int id) {
     case ID_FIRMWARE_UPDATE: return {MainCommand::kFirmwareUpdate};
     case ID_LANGUAGE_ENGLISH: return {MainCommand::kSwitchLanguage, 0, 0};
     case ID_LANGUAGE_CHINESE: return {MainCommand::kSwitchLanguage, 0, 1};
+    case IDC_MAIN_PROFILE1: return {MainCommand::kProfileButton, 0};
+    case IDC_MAIN_PROFILE2: return {MainCommand::kProfileButton, 1};
+    case IDC_MAIN_PROFILE3: return {MainCommand::kProfileButton, 2};
+    case IDC_MAIN_REPORT1: return {MainCommand::kReportRate, 0, 0, 0};
+    case IDC_MAIN_REPORT2: return {MainCommand::kReportRate, 0, 0, 1};
+    case IDC_MAIN_REPORT3: return {MainCommand::kReportRate, 0, 0, 2};
+    case IDC_MAIN_REPORT4: return {MainCommand::kReportRate, 0, 0, 3};
+    case IDC_MAIN_FLIP1:
+    case IDC_MAIN_FLIP2: return {MainCommand::kFlip};
+    case IDC_MAIN_LAMP: return {MainCommand::kLamp};
     default: return {};
   }
 }

@@ -84,11 +84,16 @@ enum class MainCommand {
   kFirmwareUpdate,
   kSwitchProfile,
   kSwitchLanguage,   // 32784 English, 32785 Chinese; no menu has them
+  kProfileButton,    // profile buttons 1..3: profile 0..2
+  kReportRate,       // report-rate buttons: index 0..3
+  kFlip,             // either flip button
+  kLamp,             // the lighting panel's switch
 };
 struct RoutedCommand {
   MainCommand command = MainCommand::kNone;
   int profile = 0;  // kSwitchProfile: id - 9001 (the default profile item gives -1)
   int language = 0;  // kSwitchLanguage: 0 English, 1 Chinese
+  int rate = 0;      // kReportRate: 0..3
 };
 RoutedCommand RouteMainCommand(int id);
 

@@ -69,6 +69,17 @@ TEST(MainWindowRules, CommandsGoWhereTheTablesSay) {
   EXPECT_EQ(RouteMainCommand(32784).language, 0);
   EXPECT_EQ(RouteMainCommand(32785).language, 1);
   EXPECT_EQ(RouteMainCommand(32786).command, MainCommand::kNone);
+  // The buttons around the keyboard picture.
+  EXPECT_EQ(RouteMainCommand(1135).command, MainCommand::kProfileButton);
+  EXPECT_EQ(RouteMainCommand(1137).profile, 2);
+  EXPECT_EQ(RouteMainCommand(1147).command, MainCommand::kReportRate);
+  EXPECT_EQ(RouteMainCommand(1147).rate, 0);
+  EXPECT_EQ(RouteMainCommand(1168).rate, 1);
+  EXPECT_EQ(RouteMainCommand(1170).rate, 3);
+  EXPECT_EQ(RouteMainCommand(1130).command, MainCommand::kFlip);
+  EXPECT_EQ(RouteMainCommand(1131).command, MainCommand::kFlip);
+  EXPECT_EQ(RouteMainCommand(1129).command, MainCommand::kNone) << "the flip indicator is no button";
+  EXPECT_EQ(RouteMainCommand(1167).command, MainCommand::kLamp);
 }
 
 TEST(MainWindowRules, TheTrayImageIsSetOnlyWhenItChanges) {

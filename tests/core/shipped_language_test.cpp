@@ -2,12 +2,15 @@
 // no placeholder reaching a user, and the program's own texts kept exactly.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 
+#include "model/key_summary.h"
 #include "platform/portable_ini_store.h"
 #include "platform/text.h"
+#include "tests/support/temp_dir.h"
 #include "ui/language_table.h"
 
 #ifndef VELKOR_TEST_SKINS_DIR
@@ -83,6 +86,38 @@ TEST(ShippedLanguageFile, ChineseSectionKeepsTheUpdateTexts) {
                       LangKey::MAIN_UPDATE_BACKUP_NG}) {
     EXPECT_EQ(store.ReadString(ShippedPath(), kChineseSection, LanguageKeyName(key), u" "),
               LanguageBuiltIn(key));
+  }
+}
+
+// What a key button's tip says of each kind of assignment, in both languages.
+TEST(ShippedLanguageFile, KeyTipsNameTheAssignmentInBothLanguages) {
+  // A copy: switching the language writes the file's selector.
+  TempDir dir;
+  std::filesystem::copy_file(VELKOR_TEST_SKINS_DIR "/language.ini", dir.path() / "language.ini");
+  PortableIniStore store;
+  LanguageTable table(store, dir.File("language.ini"));
+  table.Load();
+  const auto macro = [](uint32_t id) { return id == 7 ? std::u16string(u"Combo") : std::u16string(); };
+  struct Case {
+    std::u16string_view head;
+    KeyAssignment entry;
+    std::u16string_view english, chinese;
+  };
+  const Case cases[] = {
+      {u"A", {0, 0, 0, 0, 0}, u"A", u"A"},
+      {u"A", {1, 0, 0, 0, 0}, u"AKeys, Set: ", u"A按键设置： "},
+      {u"A", {2, 0, 0x030, 0, 0}, u"AKeys, Set: Key(B)", u"A按键设置： 按键(B)"},
+      {u"G3", {4, 0, 7, 0, 0}, u"G3Keys, Set: Macro(Combo)", u"G3按键设置： 宏(Combo)"},
+      {u"A", {7, 0, 1, 0, 0}, u"AKeys, Set: Media(Play/Pause)", u"A按键设置： 多媒体(播放/暂停)"},
+      {u"A", {8, 0, 4, 0, 0}, u"AKeys, Set: Function(Copy)", u"A按键设置： 功能(复制)"},
+  };
+  for (int language : {0, 1}) {
+    ASSERT_TRUE(table.SwitchLanguage(language));
+    for (const Case& c : cases) {
+      const KeySummary tip = SummaryText(c.head, c.entry, &table, macro);
+      EXPECT_EQ(tip.text, language == 0 ? c.english : c.chinese) << int(c.entry.kind) << " " << language;
+      EXPECT_EQ(tip.assigned, c.entry.kind != 0);
+    }
   }
 }
 
