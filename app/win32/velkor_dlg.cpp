@@ -149,14 +149,72 @@ class CVelkorDlg::Events : public TransportListener {
   CVelkorDlg& dlg_;
 };
 
+// The buttons around the keyboard picture and the lighting operations'
+// window side, on the window's thread. Until the lighting panel's own
+// controls are built, only what the keyboard picture shows of the lighting
+// is drawn: tints, the report rate, the lamp.
+class CVelkorDlg::Panel : public KeyboardPanelHost, public LightingView {
+ public:
+  explicit Panel(CVelkorDlg& dlg) : dlg_(dlg) {}
+
+  void SetLightingProfile(int profile) override { dlg_.lighting_->SetProfile(profile); }
+  void LoadLighting(bool with_user_modes) override { dlg_.lighting_->LoadLighting(with_user_modes); }
+  bool UserModesSupported() override { return dlg_.lighting_->state().effects.Contains(kUserDefinedEffect); }
+  void ReloadUserModes() override {
+    ShowUserModeNames(dlg_.lighting_->UserModeNames());
+    dlg_.lighting_->LoadUserMode();
+  }
+  void RebuildLightingPanel() override { RebuildPanel(); }
+  bool PanelSwitchOn() override { return dlg_.LampOn(); }
+  void TurnPanelSwitchOff() override {
+    if (dlg_.LampOn()) dlg_.ToggleLamp();
+  }
+  void RestoreLightingDefaults() override { dlg_.lighting_->RestoreDefaults(); }
+  int KeyboardProfile() override { return App().commands->cached_active_profile(); }
+  void SwitchProfile(int profile) override { dlg_.SwitchProfile(profile); }
+  void ShowProfileChecks(int profile) override { dlg_.panel_->ShowProfileChecks(profile); }
+  bool AskRestoreDefaults() override { return dlg_.Ask(dlg_.Text(LangKey::MAIN_PROMPT_DEFAULT), false); }
+  void ClearVisibleAssignments() override {
+    std::lock_guard working(App().locks.working());
+    const int profile = App().commands->cached_active_profile();
+    velkor::ClearVisibleAssignments(dlg_.profiles_->working, profile < 0 ? 0 : profile, dlg_.BankOnShow(),
+                                    App().language.get(), *dlg_.panel_);
+  }
+  void Apply() override { dlg_.Apply(); }
+
+  void ClearEffectList() override {}
+  void ShowUserModeNames(const std::vector<std::u16string>&) override {}
+  void ShowColourFields(Colour) override {}
+  void TintKey(int control, Colour colour) override { dlg_.panel_->TintKey(control, colour); }
+  void SelectEffectInList(int) override {}
+  void ShowSliders(int, int) override {}
+  void ShowEffectColours(Colour, bool, Colour, bool, Colour, bool) override {}
+  void ShowUserMode(int, Colour, Colour, int) override {}
+  void ShowReportRate(int index) override { dlg_.panel_->ShowReportRate(index); }
+  void RebuildPanel() override {
+    const LightingState& state = dlg_.lighting_->state();
+    dlg_.panel_->ShowReportRate(state.report_rate);
+    if (state.panel_switch && state.effect == kUserDefinedEffect) dlg_.lighting_->ShowKeyColours();
+    dlg_.panel_->ShowLamp(state.panel_switch);
+  }
+
+ private:
+  CVelkorDlg& dlg_;
+};
+
 CVelkorDlg::CVelkorDlg()
     : CBaseDialog(kMainDialogTemplate, nullptr, App().ini, App().facts.main_skin, App().facts.main_skin_folder),
       controls_(SkinPlanOf(SkinWindow::kMain)),
       about_(App().language.get()) {
   icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_NO_KEYBOARD));
   profiles_ = std::make_unique<Profiles>(App().locks);
-  folder_ = std::make_unique<ProfileFolder>(DocumentsFolder());
+  // A profile folder made now gets the lighting files too.
+  folder_ = std::make_unique<ProfileFolder>(DocumentsFolder(), [](const std::u16string&) {
+    SeedUserModeFiles(App().ini, LightingFilesFor(DocumentsFolder(), App().facts.skin_colour_file_prefix));
+  });
   ui_ = std::make_unique<Ui>(*this);
+  panel_ = std::make_unique<CKeyboardPanel>(*this, controls_, [this] { SetPendingChanges(true); });
+  panel_host_ = std::make_unique<Panel>(*this);
   presence_host_ = std::make_unique<Presence>(*this);
   events_ = std::make_unique<Events>(*this);
 }
@@ -213,6 +271,8 @@ void CVelkorDlg::BindDeviceLink() {
   app.commands->ForgetActiveProfile();
   operations_ = std::make_unique<ProfileOperations>(*profiles_, app.locks, *app.commands, *folder_, *ui_,
                                                     app.language.get());
+  lighting_ = std::make_unique<LightingOperations>(
+      *app.commands, app.ini, LightingFilesFor(DocumentsFolder(), app.facts.skin_colour_file_prefix), *panel_host_);
   worker_ = new DeviceWorker();
   app.transport->SetListener(events_.get());
   app.transport->StartInterfaceReads();
@@ -279,6 +339,8 @@ BOOL CVelkorDlg::OnInitDialog() {
   for (int g = 1; g <= kGKeyCount; ++g) {
     SetDlgItemTextW(w, GKeyControl(g), W(GKeyCaption(0, g - 1)));
   }
+  panel_->Attach();
+  panel_->ShowLamp(lighting_->ReadPanelSwitch());
 
   // 16. The busy picture's frames.
   for (int i = 1; i <= 10; ++i) {
@@ -349,6 +411,7 @@ void CVelkorDlg::RefreshLanguageTexts() {
       }
     }
   }
+  panel_->ShowLabels(App().language ? App().language->language() : 0);
   tray_.SetTooltip(W(Text(LangKey::KEYBOARD_TRAY_DESC)));
   RebuildProfileMenu();
   InvalidateRect(w, nullptr, TRUE);
@@ -424,6 +487,14 @@ bool CVelkorDlg::StartJob(Job job, std::function<bool()> work) {
 
 void CVelkorDlg::OnJobDone(Job job, bool succeeded) {
   apply_.EndJob();
+  if (job == Job::kSwitchProfile) {
+    const bool lamp_on = lamp_on_after_switch_;
+    lamp_on_after_switch_ = false;
+    if (succeeded) {
+      panel_->ShowProfileChecks(App().commands->cached_active_profile());
+      if (lamp_on && !shut_down_) TurnLampOn();
+    }
+  }
   SetTimer(hwnd(), kTimerBusyEnd, 100, nullptr);
   const std::optional<ExitOrigin> waiting = exit_after_job_;
   exit_after_job_.reset();
@@ -456,15 +527,40 @@ void CVelkorDlg::Apply() {
 }
 
 void CVelkorDlg::RestoreDefaults() {
-  if (apply_.job_running()) return;
-  if (!Ask(Text(LangKey::MAIN_PROMPT_DEFAULT), false)) return;
-  {
-    std::lock_guard working(App().locks.working());
-    const int profile = App().commands->cached_active_profile();
-    ClearVisibleAssignments(profiles_->working, profile < 0 ? 0 : profile, BankOnShow(),
-                            App().language.get(), *this);
+  if (KeyboardBusy()) return;
+  PressRestoreDefaults(*panel_host_);
+}
+
+bool CVelkorDlg::LampOn() const { return lighting_ && lighting_->state().panel_switch; }
+
+void CVelkorDlg::ToggleLamp() {
+  if (!lighting_) return;
+  if (LampOn()) {
+    lighting_->SetPanelSwitch(false);
+    panel_->ShowLamp(false);
+    panel_->ClearTints();
+    ShowCurrentBank();
+    return;
   }
-  Apply();
+  // On only once the keyboard's profile was selected again (which may ask
+  // to save the edits, or be refused while an editor is open).
+  const int profile = App().commands->cached_active_profile();
+  if (profile < 0 || KeyboardBusy()) return;
+  lamp_on_after_switch_ = true;
+  SwitchProfile(profile);
+  if (!apply_.job_running()) lamp_on_after_switch_ = false;
+}
+
+void CVelkorDlg::TurnLampOn() {
+  panel_->ClearTints();
+  lighting_->SetPanelSwitch(true);
+  panel_->ShowLamp(true);
+}
+
+void CVelkorDlg::SetReportRate(int index) {
+  if (!lighting_ || KeyboardBusy()) return;
+  panel_->ShowReportRate(index);
+  lighting_->SetReportRate(index);
 }
 
 std::optional<std::u16string> CVelkorDlg::ChooseProfileFile(bool save) {
@@ -597,33 +693,20 @@ void CVelkorDlg::SetTrayImage(int mode, int icon_id) {
   if (const std::optional<int> shown = tray_image_.Set(mode, icon_id)) tray_.SetIcon(static_cast<UINT>(*shown));
 }
 
-void CVelkorDlg::SetProfileButtons(int profile) {
-  const int buttons[] = {IDC_MAIN_PROFILE1, IDC_MAIN_PROFILE2, IDC_MAIN_PROFILE3};
-  for (int i = 0; i < 3; ++i) {
-    if (CPngButton* b = controls_.Button(buttons[i])) b->SetChecked(i == profile, true);
-  }
-}
-
-void CVelkorDlg::ShowAssignment(int control, const KeySummary& summary) {
-  if (CPngButton* button = controls_.Button(control)) {
-    button->SetChecked(summary.assigned, true);
-    button->SetTooltip(W(summary.text), true);
-  }
-}
-
 void CVelkorDlg::ShowCurrentBank() {
-  std::lock_guard working(App().locks.working());
-  const int profile = App().commands ? App().commands->cached_active_profile() : -1;
-  if (profile < 0) return;
-  RefreshKeyButtons(profiles_->working, profile, BankOnShow(), App().language.get(), *this);
+  {
+    std::lock_guard working(App().locks.working());
+    const int profile = App().commands ? App().commands->cached_active_profile() : -1;
+    if (profile >= 0) RefreshKeyButtons(profiles_->working, profile, BankOnShow(), App().language.get(), *panel_);
+  }
+  panel_->ShowFlipState();
 }
 
 void CVelkorDlg::OnLoadProfile() {
-  const int profile = App().commands->cached_active_profile();
-  SetProfileButtons(profile);
-  // The lighting panel works on the active profile's colours.
-  if (profile >= 0) App().commands->set_colour_profile(profile);
+  // The key assignments were read from the keyboard on the keyboard thread,
+  // which waits for this; the lighting's few reports are read here.
   ShowCurrentBank();
+  if (lighting_) CheckStartupProfile(*panel_host_);
   RebuildProfileMenu();
 }
 
@@ -631,17 +714,12 @@ int CVelkorDlg::BankOnShow() const { return App().transport ? (App().transport->
 
 void CVelkorDlg::ShowBank() {
   const int bank = BankOnShow();
-  if (CPngButton* indicator = controls_.Button(IDC_MAIN_LOCK_AB)) indicator->SetChecked(bank == 1, true);
-  for (int g = 1; g <= kGKeyCount; ++g) SetDlgItemTextW(hwnd(), GKeyControl(g), W(GKeyCaption(bank, g - 1)));
-  std::lock_guard working(App().locks.working());
-  const int profile = App().commands->cached_active_profile();
-  for (int g = 1; g <= kGKeyCount; ++g) {
-    bool assigned = false;
-    if (profile >= 0) {
-      assigned = profiles_->working.Entry(profile, kFirstGSlot + bank * kGKeyCount + g - 1).kind != 0;
-    }
-    if (CPngButton* button = controls_.Button(GKeyControl(g))) button->SetChecked(assigned, true);
+  std::array<bool, kGKeyCount> assigned{};
+  {
+    std::lock_guard working(App().locks.working());
+    assigned = GKeyChecks(profiles_->working, App().commands->cached_active_profile(), bank);
   }
+  panel_->ShowBank(bank, assigned);
 }
 
 void CVelkorDlg::OnOK() {
@@ -745,9 +823,7 @@ bool CVelkorDlg::PreTranslateMessage(MSG& msg) {
 
 void CVelkorDlg::OpenKeyEditor(int control, const KeyClickAction& click) {
   // The clicked key shows its "over" picture while the editor runs.
-  CPngButton* button = controls_.Button(control);
-  const StateSheet* over = controls_.Sheet(1);
-  if (button && over) button->SetAlternativeImages(over, over, true, false, true);
+  panel_->Highlight(control, true);
   // Until the key editor is built, a skinned stand-in on its template says
   // what it was opened for, for tests and tools to read.
   RunStandIn(SkinWindow::kComposite, App().facts.composite_skin, App().facts.composite_skin_folder,
@@ -756,16 +832,28 @@ void CVelkorDlg::OpenKeyEditor(int control, const KeyClickAction& click) {
                SetPropW(editor, L"VelkorEditorControl", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(control)));
                SetPropW(editor, L"VelkorEditorMacroKey", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(macro)));
              });
-  if (button) button->SetAlternativeImages(nullptr, nullptr, false, false, true);
+  panel_->Highlight(control, false);
+}
+
+void CVelkorDlg::OnKeyClick(int control, const KeyClickAction& click) {
+  switch (click.action) {
+    case KeyClick::kOpenEditor:
+      OpenKeyEditor(control, click);
+      return;
+    case KeyClick::kPaint:
+      if (!KeyboardBusy()) lighting_->PaintKey(control);
+      return;
+    case KeyClick::kNothing:
+      return;
+  }
 }
 
 bool CVelkorDlg::OnCommand(int id, int notification) {
   if (notification == BN_CLICKED) {
-    // The lighting panel's switch and effect come with the lighting panel;
-    // until then a click is a click with the lamp off.
-    const KeyClickAction click = DecideKeyClick(id, BankOnShow(), false, false);
-    if (click.action == KeyClick::kOpenEditor) {
-      OpenKeyEditor(id, click);
+    const bool painting = lighting_ && lighting_->state().effect == kUserDefinedEffect;
+    const KeyClickAction click = DecideKeyClick(id, BankOnShow(), LampOn(), painting);
+    if (click.action != KeyClick::kNothing) {
+      OnKeyClick(id, click);
       return true;
     }
   }
@@ -834,6 +922,18 @@ bool CVelkorDlg::OnCommand(int id, int notification) {
       return true;
     case MainCommand::kSwitchProfile:
       SwitchProfile(routed.profile);
+      return true;
+    case MainCommand::kProfileButton:
+      if (lighting_ && !KeyboardBusy()) PressProfileButton(routed.profile, *panel_host_);
+      return true;
+    case MainCommand::kReportRate:
+      SetReportRate(routed.rate);
+      return true;
+    case MainCommand::kFlip:
+      panel_->ToggleFlip();
+      return true;
+    case MainCommand::kLamp:
+      ToggleLamp();
       return true;
   }
   return false;
@@ -941,8 +1041,9 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
           if (!apply_.job_running()) ShowBusy(false);
           break;
         case kTimerLightingChanged:
-          // The lighting panel reads the keyboard's new lighting here.
+          // The keyboard's lighting was changed on the keyboard itself.
           KillTimer(hwnd(), kTimerLightingChanged);
+          if (lighting_ && !KeyboardBusy()) lighting_->Reload(false);
           break;
         case kTimerPreview:
           // One frame of the lighting preview while the panel is on, then

@@ -15,8 +15,10 @@
 #include "app/keyboard_panel.h"
 #include "app/main_window_rules.h"
 #include "app/presence.h"
+#include "app/win32/keyboard_panel.h"
 #include "app/win32/small_dialogs.h"
 #include "model/key_summary.h"
+#include "model/lighting_operations.h"
 #include "model/profile_operations.h"
 #include "model/profiles.h"
 #include "platform/win32/handles.h"
@@ -28,7 +30,7 @@ namespace velkor {
 
 inline constexpr UINT kMainDialogTemplate = 102;
 
-class CVelkorDlg : public CBaseDialog, private KeyButtonView {
+class CVelkorDlg : public CBaseDialog {
  public:
   CVelkorDlg();
   ~CVelkorDlg() override;
@@ -56,15 +58,13 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   class Presence;
   class Ui;
   class Events;
+  class Panel;
   friend class Presence;
   friend class Ui;
   friend class Events;
+  friend class Panel;
 
   enum class Job { kApply, kImport, kSwitchProfile, kDeviceCommand };
-
-  // KeyButtonView: the key buttons' check marks and tips.
-  void ShowAssignment(int control, const KeySummary& summary) override;
-  void EnableApply() override { SetPendingChanges(true); }
 
   void BindDeviceLink();
   // A device-count event: the presence steps run on the keyboard thread.
@@ -85,6 +85,14 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   void RunStandIn(SkinWindow window, const std::u16string& skin, const std::u16string& folder,
                   std::function<void(HWND)> on_open = {});
   void OpenKeyEditor(int control, const KeyClickAction& click);
+  void OnKeyClick(int control, const KeyClickAction& click);
+  bool LampOn() const;
+  void ToggleLamp();
+  void TurnLampOn();
+  void SetReportRate(int index);
+  // The keyboard is being read or written by the keyboard thread: the
+  // window's own small lighting writes wait for another click.
+  bool KeyboardBusy() const { return apply_.job_running() || arriving_.load(); }
   void CloseEditors();
   void OnTrayMouse(UINT mouse_message);
   void SetTrayImage(int mode, int icon_id);
@@ -97,7 +105,6 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   void RefreshLanguageTexts();
   void SwitchLanguage(int language);
   void RebuildProfileMenu();
-  void SetProfileButtons(int profile);
   // Starts a keyboard job; false when another one runs.
   bool StartJob(Job job, std::function<bool()> work);
   void OnJobDone(Job job, bool succeeded);
@@ -120,6 +127,11 @@ class CVelkorDlg : public CBaseDialog, private KeyButtonView {
   std::unique_ptr<ProfileOperations> operations_;
   std::unique_ptr<Presence> presence_host_;
   std::unique_ptr<Events> events_;
+  std::unique_ptr<CKeyboardPanel> panel_;
+  std::unique_ptr<Panel> panel_host_;
+  std::unique_ptr<LightingOperations> lighting_;
+  // The lamp goes on once the keyboard's profile was selected again.
+  bool lamp_on_after_switch_ = false;
   // Never destroyed: a job still running when the program ends is cut off
   // by the end of the process, never waited for by this thread.
   DeviceWorker* worker_ = nullptr;

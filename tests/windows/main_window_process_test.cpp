@@ -51,6 +51,37 @@ bool SameTime(const FILETIME& a, const FILETIME& b) {
   return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
 }
 
+// The lighting panel's switch as the program keeps it between runs.
+std::wstring LightingSettings() { return ToWide(DocumentsFolder()) + L"\\QN582\\wskb.ini"; }
+bool LampSetting() {
+  wchar_t value[8] = {};
+  GetPrivateProfileStringW(L"KEYCOLOR", L"DengCheck", L"0", value, 8, LightingSettings().c_str());
+  return std::wstring(value) == L"1";
+}
+
+// The flipped layout's setting in the program's registry settings.
+constexpr wchar_t kProfileSettings[] = L"Software\\Velkor_Orvane\\Velkor\\PROFILES";
+void SetFlipSetting(const wchar_t* value) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kProfileSettings, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != 0) return;
+  if (value) {
+    RegSetValueExW(key, L"Flip", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                   static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+  } else {
+    RegDeleteValueW(key, L"Flip");
+  }
+  RegCloseKey(key);
+}
+std::wstring FlipSetting() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kProfileSettings, 0, KEY_READ, &key) != 0) return L"(none)";
+  wchar_t value[16] = {};
+  DWORD size = sizeof(value) - sizeof(wchar_t);
+  const LONG read = RegQueryValueExW(key, L"Flip", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  return read == 0 ? std::wstring(value) : L"(none)";
+}
+
 std::wstring LanguageFile() { return ToWide(FolderOf(ModulePath())) + L"Skins\\language.ini"; }
 
 // Sets the language selector of the shared language file for one test and
@@ -79,10 +110,14 @@ class MainWindowTest : public ::testing::Test {
     Kbemu(L"fault clear");
     Kbemu(L"attach");
     Kbemu(L"reset");
+    // The lamp off and the plain layout, whatever an earlier run left.
+    WritePrivateProfileStringW(L"KEYCOLOR", L"DengCheck", L"0", LightingSettings().c_str());
+    SetFlipSetting(nullptr);
   }
   void TearDown() override {
     driver_.End(5000);
     TerminateAll(L"Tassel.exe");
+    SetFlipSetting(nullptr);
   }
 
   // Starts the program with a keyboard and waits until it has read it.
@@ -539,6 +574,142 @@ TEST_F(MainWindowTest, AKeyClickOpensTheEditorOnItsSlot) {
   EXPECT_EQ(OpenEditor(driver_.process_id(), false)->slot, 0x1E);
   Kbemu(L"detach");
   EXPECT_TRUE(driver_.WaitFor([&] { return !OpenEditor(driver_.process_id(), false).has_value(); }, kWaitMs));
+}
+
+TEST_F(MainWindowTest, WithTheLampOnKeysPaintOnlyInTheUserEffectButGKeysStillOpenTheEditor) {
+  StartWithKeyboard();
+  Show();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_LAMP));
+  ASSERT_TRUE(driver_.WaitFor([] { return LampSetting(); }, kWaitMs)) << "on once the profile was selected again";
+
+  // The keyboard runs effect 1: a click on a panel key does nothing at all.
+  KbemuClearLog();
+  driver_.PostCommand(IDC_MAIN_KEY_A);
+  ASSERT_TRUE(driver_.Answers(5000));
+  EXPECT_FALSE(driver_.WaitFor([&] { return OpenEditor(driver_.process_id()).has_value(); }, 500));
+  EXPECT_TRUE(KbemuRequests().empty());
+
+  std::optional<EditorOpened> opened;
+  driver_.PostCommand(IDC_MAIN_G1);
+  ASSERT_TRUE(driver_.WaitFor([&] { return (opened = OpenEditor(driver_.process_id())).has_value(); }, kWaitMs));
+  EXPECT_EQ(opened->slot, 0x100);
+
+  // Off again, a key click edits the key's assignment.
+  ASSERT_TRUE(driver_.WaitFor([&] { return !OpenEditor(driver_.process_id(), false).has_value(); }, kWaitMs));
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_LAMP));
+  EXPECT_FALSE(LampSetting());
+  driver_.PostCommand(IDC_MAIN_KEY_A);
+  ASSERT_TRUE(driver_.WaitFor([&] { return (opened = OpenEditor(driver_.process_id())).has_value(); }, kWaitMs));
+  EXPECT_EQ(opened->slot, 0x1E);
+}
+
+// One byte at offset 15 of the current profile's lighting record.
+std::vector<uint8_t> ReportRateWrite(uint8_t checksum, uint8_t rate) {
+  std::vector<uint8_t> report(64, 0);
+  const uint8_t head[] = {0x04, checksum, 0x00, 0x06, 0x01, 0x0F, 0x00, 0x00, rate};
+  std::copy(std::begin(head), std::end(head), report.begin());
+  return report;
+}
+
+TEST_F(MainWindowTest, AReportRateButtonWritesItsByteEvenWhenCheckedAlready) {
+  StartWithKeyboard();
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlChecked(IDC_MAIN_REPORT4); }, kWaitMs));
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_REPORT4));
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_REPORT4));
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_REPORT2));
+  const std::vector<KbemuRequest> sent = KbemuRequests();
+  EXPECT_EQ(Names(sent), (std::vector<std::string>{"BeginAccess", "WriteParameters", "EndAccess", "BeginAccess",
+                                                   "WriteParameters", "EndAccess", "BeginAccess", "WriteParameters",
+                                                   "EndAccess"}));
+  ASSERT_EQ(sent.size(), 9u);
+  EXPECT_EQ(sent[1].bytes, ReportRateWrite(0x19, 3));
+  EXPECT_EQ(sent[4].bytes, ReportRateWrite(0x19, 3));
+  EXPECT_EQ(sent[7].bytes, ReportRateWrite(0x17, 1));
+  EXPECT_TRUE(driver_.ControlChecked(IDC_MAIN_REPORT2));
+  EXPECT_FALSE(driver_.ControlChecked(IDC_MAIN_REPORT4));
+  EXPECT_NE(Kbemu(L"dump lighting").find("0000: 01 04 01 00 00 FF 00 00 08 FF FF FF FF 00 00 01"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, AProfileButtonReloadsLightingAndSwitchesOnlyToAnotherProfile) {
+  StartWithKeyboard();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_LAMP));
+  ASSERT_TRUE(driver_.WaitFor([] { return LampSetting(); }, kWaitMs));
+
+  // The profile the keyboard runs: lighting read again, the lamp off, no switch.
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_PROFILE1));
+  const std::vector<KbemuRequest> same = KbemuRequests();
+  EXPECT_EQ(CountOf(same, "ReadConfigBlock"), 1);
+  EXPECT_EQ(CountOf(same, "ReadParameters"), 3);
+  EXPECT_EQ(CountOf(same, "WriteConfigBlock"), 0);
+  EXPECT_FALSE(LampSetting());
+  EXPECT_TRUE(driver_.ControlChecked(IDC_MAIN_PROFILE1));
+
+  // Another profile: the configuration write, then the check moves.
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_PROFILE2));
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlChecked(IDC_MAIN_PROFILE2); }, kWaitMs));
+  EXPECT_FALSE(driver_.ControlChecked(IDC_MAIN_PROFILE1));
+  EXPECT_EQ(CountOf(KbemuRequests(), "WriteConfigBlock"), 1);
+  EXPECT_NE(Kbemu(L"status").find("active profile: 1"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, TheFlipSettingChoosesTheLayoutAndTheFlipButtonsToggleIt) {
+  auto f_keys_shown = [&] {
+    for (int id = IDC_MAIN_KEY_F1; id <= IDC_MAIN_KEY_F4; ++id) {
+      if (!driver_.ControlEnabled(id) || !driver_.ControlVisible(id)) return false;
+    }
+    for (int id = IDC_MAIN_D1; id <= IDC_MAIN_D6; ++id) {
+      if (driver_.ControlEnabled(id) || driver_.ControlVisible(id)) return false;
+    }
+    return true;
+  };
+  auto d_keys_shown = [&] {
+    for (int id = IDC_MAIN_KEY_F1; id <= IDC_MAIN_KEY_F4; ++id) {
+      if (driver_.ControlEnabled(id) || driver_.ControlVisible(id)) return false;
+    }
+    for (int id = IDC_MAIN_D1; id <= IDC_MAIN_D6; ++id) {
+      if (!driver_.ControlEnabled(id) || !driver_.ControlVisible(id)) return false;
+    }
+    return true;
+  };
+  SetFlipSetting(L"5");  // any number but 0 is the flipped layout
+  StartWithKeyboard();
+  EXPECT_TRUE(d_keys_shown());
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_FLIP1));
+  EXPECT_EQ(FlipSetting(), L"0");
+  EXPECT_TRUE(f_keys_shown());
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_FLIP2));
+  EXPECT_EQ(FlipSetting(), L"1");
+  EXPECT_TRUE(d_keys_shown());
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_FLIP1));
+  EXPECT_EQ(FlipSetting(), L"0");
+  EXPECT_TRUE(f_keys_shown()) << "two presses bring F1..F4 back";
+}
+
+TEST_F(MainWindowTest, RestoreDefaultsSendsNothingAfterNoAndTheLightingTooWithTheLampOn) {
+  StartWithKeyboard();
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.PostCommand(IDC_MAIN_DEFAULT));
+  std::wstring question;
+  ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs, &question));
+  EXPECT_EQ(question, L"Do you want to restore the default settings?");
+  ASSERT_TRUE(driver_.AnswerMessageBox(IDNO));
+  ASSERT_TRUE(driver_.Answers(5000));
+  EXPECT_FALSE(driver_.WaitFor([&] { return !KbemuRequests().empty(); }, 500));
+  EXPECT_FALSE(driver_.ControlEnabled(IDC_MAIN_APPLY));
+
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_LAMP));
+  ASSERT_TRUE(driver_.WaitFor([] { return LampSetting(); }, kWaitMs));
+  KbemuClearLog();
+  RestoreDefaultsAnsweringYes();
+  ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "WriteKeyMapBlock") == 10; }, kWaitMs));
+  // The lighting defaults went first, on the window's thread: effect 1, then
+  // the whole default record.
+  const std::vector<KbemuRequest> sent = KbemuRequests();
+  const auto first_map = std::find_if(sent.begin(), sent.end(), [](const KbemuRequest& r) { return r.name == "WriteKeyMapBlock"; });
+  EXPECT_GE(std::count_if(sent.begin(), first_map, [](const KbemuRequest& r) { return r.name == "WriteParameters"; }), 2);
 }
 
 TEST_F(MainWindowTest, AMissingSkinPictureEndsTheProgramSilently) {

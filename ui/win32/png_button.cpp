@@ -86,9 +86,12 @@ void CPngButton::SetChecked(bool checked, bool redraw) {
 }
 
 void CPngButton::SetFramed(COLORREF colour, int percent, bool framed) {
+  if (framed && percent > 100) percent = 100;
+  if (colour == framed_colour_ && framed == framed_ && percent == framed_percent_) return;
   framed_colour_ = colour;
   framed_ = framed;
-  framed_percent_ = framed && percent > 100 ? 100 : percent;
+  framed_percent_ = percent;
+  Redraw(false);
 }
 
 void CPngButton::SetTextStyle(bool show, int size, std::wstring face, COLORREF colour, UINT format) {
@@ -172,19 +175,31 @@ void CPngButton::Draw(HDC dc, const RECT& client) {
   const FaceSheet choice = CurrentSheet();
   const StateSheet* sheet = SheetFor(choice);
   const int width = client.right - client.left, height = client.bottom - client.top;
-  if (framed_) {
-    PaintParentBackground(hwnd_, dc);
-    UniquePen pen(CreatePen(PS_SOLID, 2, framed_colour_));
-    SelectedObject use_pen(dc, pen.get());
-    SelectedObject no_fill(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, 1, 1, width - 1, height - 1);
-  } else if (sheet) {
+  if (sheet) {
     // The face starts one pixel left of and above the source point.
     auto before = [](int v) { return v == INT_MIN ? v : v - 1; };
     BitBlt(dc, 0, 0, width, height, sheet->dc(), before(source_x_), before(source_y_), SRCCOPY);
   } else {
     // Nothing to show for this state: the window's own background stays.
     PaintParentBackground(hwnd_, dc);
+  }
+  if (framed_) {
+    // The key keeps its picture under its colour, so a tinted key still
+    // shows its legend and its state.
+    if (framed_percent_ > 0 && width > 2 && height > 2) {
+      UniqueMemoryDc wash(CreateCompatibleDC(dc));
+      UniqueBitmap pixel(CreateCompatibleBitmap(dc, 1, 1));
+      if (wash && pixel) {
+        SelectedObject use_pixel(wash.get(), pixel.get());
+        SetPixel(wash.get(), 0, 0, framed_colour_);
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(framed_percent_ * 255 / 100), 0};
+        GdiAlphaBlend(dc, 1, 1, width - 2, height - 2, wash.get(), 0, 0, 1, 1, blend);
+      }
+    }
+    UniquePen pen(CreatePen(PS_SOLID, 2, framed_colour_));
+    SelectedObject use_pen(dc, pen.get());
+    SelectedObject no_fill(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, 1, 1, width - 1, height - 1);
   }
   if (show_text_) DrawCaption(dc, client);
   if (draw_callback_) draw_callback_(hwnd_, choice == FaceSheet::kNormal);
@@ -201,6 +216,8 @@ void CPngButton::DrawCaption(HDC dc, const RECT& client) {
                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 32, text_face_.c_str()));
   SelectedObject use_font(dc, font.get());
   RECT box = client;
+  box.right -= text_inset_right_;
+  box.bottom -= text_inset_bottom_;
   if (rotated_) {
     SIZE extent{};
     GetTextExtentPoint32W(dc, text.data(), length, &extent);

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "ui/button_face.h"
@@ -18,7 +19,7 @@ class StateSheet;
 
 class CPngButton {
  public:
-  using DrawCallback = void (*)(HWND button, bool normal_sheet_drawn);
+  using DrawCallback = std::function<void(HWND button, bool normal_sheet_drawn)>;
 
   CPngButton() = default;
   virtual ~CPngButton();
@@ -38,12 +39,19 @@ class CPngButton {
   void SetAlternativeImages(const StateSheet* image1, const StateSheet* image2, bool mode, bool selector,
                             bool redraw);
   void SetChecked(bool checked, bool redraw);
+  // The tint: the colour laid over the face at the percentage, framed by a
+  // 2-pixel line of the colour. Redraws when anything changed.
   void SetFramed(COLORREF colour, int percent, bool framed);
   void SetTextStyle(bool show, int size, std::wstring face, COLORREF colour, UINT format);
   void SetRotation(int tenths, bool rotated);
+  // Keeps the caption this far from the right and bottom edges (0 at first).
+  void SetTextInsets(int right, int bottom) {
+    text_inset_right_ = right;
+    text_inset_bottom_ = bottom;
+  }
   // An empty text changes nothing.
   void SetTooltip(const std::wstring& text, bool activate);
-  void SetDrawCallback(DrawCallback callback) { draw_callback_ = callback; }
+  void SetDrawCallback(DrawCallback callback) { draw_callback_ = std::move(callback); }
 
   bool checked() const { return checked_; }
   bool hover() const { return hover_; }
@@ -51,6 +59,8 @@ class CPngButton {
   int source_x() const { return source_x_; }
   int source_y() const { return source_y_; }
   int framed_percent() const { return framed_percent_; }
+  bool framed() const { return framed_; }
+  COLORREF framed_colour() const { return framed_colour_; }
   HWND tooltip() const { return tooltip_; }
   // The sheet the next draw uses.
   FaceSheet CurrentSheet() const;
@@ -96,13 +106,15 @@ class CPngButton {
   std::wstring text_face_ = L"Tahoma";
   COLORREF text_colour_ = 0;
   UINT text_format_ = 37;  // DT_SINGLELINE | DT_VCENTER | DT_CENTER
+  int text_inset_right_ = 0;
+  int text_inset_bottom_ = 0;
   int rotation_ = 0;
   bool rotated_ = false;
   std::wstring tooltip_text_;
   bool tooltip_active_ = true;
   HWND tooltip_ = nullptr;
   bool tool_added_ = false;
-  DrawCallback draw_callback_ = nullptr;
+  DrawCallback draw_callback_;
 };
 
 }  // namespace velkor
