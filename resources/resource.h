@@ -53,12 +53,12 @@
 #define IDC_MAIN_MACRO                     1007  // opens the key editor on its macro page for G9 (FUNC_MACRO)
 #define IDC_MAIN_DEVICE_COMMAND            1008  // hidden: sends device command 0x0D
 #define IDC_MAIN_PROFILE_MENU              1009  // hidden: pops up the profile menu; also the tray icon click command
-#define IDC_MAIN_D1                        1016  // key D1 of the flipped layout: a plain button kept at this position
-#define IDC_MAIN_D2                        1017  // key D2 of the flipped layout: a plain button kept at this position
-#define IDC_MAIN_D3                        1018  // key D3 of the flipped layout: a plain button kept at this position
-#define IDC_MAIN_D4                        1019  // key D4 of the flipped layout: a plain button kept at this position
-#define IDC_MAIN_D5                        1020  // key D5 of the flipped layout: a plain button kept at this position
-#define IDC_MAIN_D6                        1021  // key D6 of the flipped layout: a plain button kept at this position
+#define IDC_MAIN_D1                        1016  // key D1 of the flipped layout, where F1..F4 are (FUNC_D1)
+#define IDC_MAIN_D2                        1017  // key D2 of the flipped layout, where F1..F4 are (FUNC_D2)
+#define IDC_MAIN_D3                        1018  // key D3 of the flipped layout, where F1..F4 are (FUNC_D3)
+#define IDC_MAIN_D4                        1019  // key D4 of the flipped layout, where F1..F4 are (FUNC_D4)
+#define IDC_MAIN_D5                        1020  // key D5 of the flipped layout, where F1..F4 are (FUNC_D5)
+#define IDC_MAIN_D6                        1021  // key D6 of the flipped layout, where F1..F4 are (FUNC_D6)
 #define IDC_MAIN_LINK                      1121  // opens the web address of the skin (TARVO_LINK)
 #define IDC_MAIN_HELP                      1122  // opens the help page (CONTROL_HELP)
 #define IDC_MAIN_MINIMIZE                  1123  // minimises the window (CONTROL_MINIMIZE)

@@ -30,6 +30,11 @@ CORNER_RADIUS = {"Main": 16, "Composite": 14, "Profile": 14, "UpdateDlg": 14}
 SHEET_SETS = {
     "Main": {
         "main": {"n": "main_normal.jpg", "o": "main_over.jpg", "d": "main_down.jpg", "x": "main_disable.jpg"},
+        # The flipped layout's keys D1..D6: each sheet is the main sheet of the
+        # same letter with the block of F1..F4 drawn as the six D keys, cut to
+        # the smallest picture from (0, 0) that holds them (FLIP_SHEET_BASE).
+        "flip": {"n": "main_flip_normal.jpg", "o": "main_flip_over.jpg", "d": "main_flip_down.jpg",
+                 "x": "main_flip_disable.jpg"},
     },
     "Composite": {
         # The key, media and function sets have no disabled sheet of their
@@ -257,6 +262,16 @@ FN_POSITION = 110
 G_KEY_POSITION = 125
 G_KEY_CONTROLS = [1000, 1001, 1002, 1003, 1004, 1140, 1141, 1142, 1143]
 
+# The flipped layout: D1..D6 (controls 1016..1021) take the place of F1..F4;
+# the main window shows the one set or the other, never both.
+FLIP_F_KEYS = ("KEY_03B", "KEY_03C", "KEY_03D", "KEY_03E")
+D_KEY_CONTROLS = [1016, 1017, 1018, 1019, 1020, 1021]
+# Pixels a flip sheet holds beyond the right and bottom edges of the D keys.
+FLIP_SHEET_MARGIN = 4
+# Flip sheet -> the main sheet it is drawn over.
+FLIP_SHEET_BASE = {SHEET_SETS["Main"]["flip"][letter]: SHEET_SETS["Main"]["main"][letter]
+                   for letter in SHEET_SETS["Main"]["flip"]}
+
 # The four lock indicators sit above the numeric pad, one key unit each.
 LOCKS = [("LOCK_CAPS", 1125, "CAPS"), ("LOCK_NUM", 1126, "NUM"), ("LOCK_SCROLL", 1127, "SCRL"),
          ("LOCK_AB", 1128, "BANK")]
@@ -283,6 +298,44 @@ def g_key_rect(index):
     return (x0 + half, y0 + half, x1 - x0 - KEY_GAP, y1 - y0 - KEY_GAP)
 
 
+def _panel_key_rect(skin_key):
+    for _, key, _, _, place in PANEL_KEYS:
+        if key == skin_key:
+            return key_rect(*place)
+    raise KeyError(skin_key)
+
+
+def f_block():
+    """The block F1..F4 take in the function row: (left, top, right, bottom),
+    right and bottom exclusive."""
+    first = _panel_key_rect(FLIP_F_KEYS[0])
+    last = _panel_key_rect(FLIP_F_KEYS[-1])
+    return (first[0], first[1], last[0] + last[2], first[1] + first[3])
+
+
+def d_key_rects():
+    """D1..D6 over the block of F1..F4, as tall as F1: six caps of equal width
+    with the row's gap between them, the spare pixels split at both ends.
+    Each rectangle takes half of the gap on either side, so that the six
+    buttons tile the block and the window's background (which shows F1..F4)
+    never shows between them; their faces are drawn inset by that half gap,
+    which gives the caps the same places as keys with the gap between their
+    rectangles."""
+    left, top, right, bottom = f_block()
+    count = len(D_KEY_CONTROLS)
+    width = (right - left - (count - 1) * KEY_GAP) // count
+    x = left + (right - left - count * width - (count - 1) * KEY_GAP) // 2
+    half = KEY_GAP // 2
+    return [(x + i * (width + KEY_GAP) - half, top, width + KEY_GAP, bottom - top) for i in range(count)]
+
+
+def flip_sheet_size():
+    """The size of a flip sheet: from (0, 0) past every D key's face piece."""
+    rects = d_key_rects()
+    return (max(x + w for x, _, w, _ in rects) + FLIP_SHEET_MARGIN,
+            max(y + h for _, y, _, h in rects) + FLIP_SHEET_MARGIN)
+
+
 class Control:
     """One key of a window's BUTTONINFO section.
 
@@ -294,9 +347,12 @@ class Control:
     is the box with its list).
     shown: when the control can be on screen, for the overlap check: "always",
     "never", or a tuple of scene names.
+    layout: None when the control shows in both keyboard layouts, else the
+    one (0 or 1 flipped) it shows in.
     """
 
-    def __init__(self, key, control, rect, kind, face=None, sheets=(), shown="always", closed_h=None, **style):
+    def __init__(self, key, control, rect, kind, face=None, sheets=(), shown="always", closed_h=None, layout=None,
+                 **style):
         self.key = key
         self.control = control
         self.rect = rect
@@ -305,6 +361,7 @@ class Control:
         self.sheets = list(sheets)
         self.shown = shown
         self.closed_h = closed_h
+        self.layout = layout
         self.style = style
 
     def screen_rect(self):
@@ -394,7 +451,12 @@ def _main_controls():
         add(_image("FUNC_G%d" % (i + 1), control, g_key_rect(i), "gkey", "nodnx", legend=("G%d" % (i + 1),),
                    light=G_KEY_POSITION))
     for control, key, position, legend, place in PANEL_KEYS:
-        add(_image(key, control, key_rect(*place), "key", "nodnx", legend=legend, light=position))
+        add(_image(key, control, key_rect(*place), "key", "nodnx", legend=legend, light=position,
+                   layout=0 if key in FLIP_F_KEYS else None))
+    # D1..D6 of the flipped layout: no light position of their own.
+    for i, (control, rect) in enumerate(zip(D_KEY_CONTROLS, d_key_rects())):
+        add(_image("FUNC_D%d" % (i + 1), control, rect, "dkey", "nodnx", set_name="flip",
+                   legend=("D%d" % (i + 1),), inset=KEY_GAP // 2, layout=1))
     add(Control("LEFT_ARROW", 1132, (340, 400, ARROW_SIZE[0], ARROW_SIZE[1]), "arrow"))
     add(Control("RIGHT_ARROW", 1133, (512, 400, ARROW_SIZE[0], ARROW_SIZE[1]), "arrow"))
 
@@ -710,6 +772,11 @@ EFFECT_NAMES = [  # effect number, English, Chinese
 # ---- Checks --------------------------------------------------------------------
 
 
+def _apart(a, b):
+    """True when the two controls belong to different keyboard layouts."""
+    return a.layout is not None and b.layout is not None and a.layout != b.layout
+
+
 def _overlap(a, b):
     ax, ay, aw, ah = a
     bx, by, bw, bh = b
@@ -765,7 +832,7 @@ def check():
                       if c.key in moved else c for c in on]
             for i, a in enumerate(on):
                 for b in on[i + 1:]:
-                    if _overlap(a.screen_rect(), b.screen_rect()):
+                    if not _apart(a, b) and _overlap(a.screen_rect(), b.screen_rect()):
                         problems.append("%s, %s: %s and %s overlap" % (window, scene, a.key, b.key))
     cx, cy = WHEEL_CENTRE
     for c in CONTROLS["Main"]:

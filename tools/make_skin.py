@@ -310,7 +310,10 @@ def glow_line(img, x0, x1, y, colours, thickness=2, blur=4, strength=0.9):
 # ---- Faces ---------------------------------------------------------------------------
 
 
-def key_face(tile, look, legend, gkey=False):
+def key_face(tile, look, legend, gkey=False, snug=False):
+    """A key cap. snug: a narrow cap (D1..D6) with a thinner rim, whose single
+    legend may take the cap's whole top: its legend keeps the size the wider
+    keys' legends have."""
     w, h = tile.size
     x0, y0, x1, y1 = 1, 1, w - 1, h - 1
     if look == "pressed":
@@ -330,7 +333,8 @@ def key_face(tile, look, legend, gkey=False):
         legend_colour = C["amber"]
     rrect(tile, (x0, y0, x1, y1), 5, side)
     bottom_margin = 3 if look == "pressed" else 5
-    face = (x0 + 3, y0 + 2, x1 - 3, y1 - bottom_margin)
+    rim = 2 if snug else 3
+    face = (x0 + rim, y0 + 2, x1 - rim, y1 - bottom_margin)
     rrect(tile, face, 4, top)
     # a fine highlight along the cap's top edge
     ring(tile, face, 4, (255, 255, 255), 1, alpha=18)
@@ -381,7 +385,8 @@ def key_face(tile, look, legend, gkey=False):
     if len(s) == 1:
         text(tile, (cx, cy), s, 13, legend_colour)
     else:
-        text(tile, (cx, cy), s, fit_size(s, inner_w, 11 if len(s) <= 3 else 10), legend_colour)
+        room = fx1 - fx0 if snug else inner_w
+        text(tile, (cx, cy), s, fit_size(s, room, 11 if len(s) <= 3 else 10), legend_colour)
 
 
 def button_face(tile, look, primary=False, record=False, label=None):
@@ -600,6 +605,13 @@ def draw_face(window, ctrl, look, family, tile):
         key_face(tile, look, style["legend"])
     elif ctrl.face == "gkey":
         key_face(tile, look, style["legend"], gkey=True)
+    elif ctrl.face == "dkey":
+        # The rectangle reaches half a gap past the cap on either side.
+        inset = style.get("inset", 0)
+        w, h = tile.size
+        cap = tile.crop((inset, 0, w - inset, h))
+        key_face(cap, look, style["legend"], snug=True)
+        tile.paste(cap, (inset, 0))
     elif ctrl.face == "button":
         button_face(tile, look, primary=style.get("primary", False), record=style.get("record", False))
     elif ctrl.face == "text":
@@ -765,13 +777,30 @@ def family_of(window, sheet):
     return None
 
 
+def flip_ground(main_sheet, base):
+    """A main sheet with F1..F4 taken away: their pieces back to the bare
+    keyboard plate of the base picture."""
+    img = main_sheet.copy()
+    for key in g.FLIP_F_KEYS:
+        x, y, w, h = g.control("Main", key).rect
+        box = (x - 1, y - 1, x - 1 + w, y - 1 + h)
+        img.paste(base.crop(box), box[:2])
+    return img
+
+
 def render_sheets(window):
     base = BASES[window]()
     window_edge(base, window)
     cache = {}
     sheets = {}
     for sheet in sheet_files(window):
-        img = base.copy()
+        drawn_over = g.FLIP_SHEET_BASE.get(sheet) if window == "Main" else None
+        if drawn_over is not None:
+            if drawn_over not in sheets:
+                raise ValueError("%s is drawn over %s, which comes after it" % (sheet, drawn_over))
+            img = flip_ground(sheets[drawn_over], base)
+        else:
+            img = base.copy()
         family = family_of(window, sheet)
         for ctrl in g.CONTROLS[window]:
             if ctrl.kind != "image":
@@ -792,8 +821,17 @@ def render_sheets(window):
                 draw_face(window, ctrl, look, family, tile)
                 cache[key] = tile
             img.paste(tile, origin)
+        if drawn_over is not None:
+            img = img.crop((0, 0) + g.flip_sheet_size())
         sheets[sheet] = img
     return sheets
+
+
+def sheet_size(window, name):
+    """The size a sheet is drawn at: its window's, or a flip sheet's own."""
+    if window == "Main" and name in g.FLIP_SHEET_BASE:
+        return g.flip_sheet_size()
+    return g.WINDOWS[window]
 
 
 def window_mask(window):
@@ -1192,8 +1230,8 @@ def main(argv):
         put(window + ".ini", utf16_ini(ini_lines(window)))
         for name, img in render_sheets(window).items():
             w, h = img.size
-            if (w, h) != g.WINDOWS[window]:
-                raise ValueError("%s is %dx%d, its window %r" % (name, w, h, g.WINDOWS[window]))
+            if (w, h) != sheet_size(window, name):
+                raise ValueError("%s is %dx%d, not %r" % (name, w, h, sheet_size(window, name)))
             put(name, jpeg_bytes(img))
         put(g.MASK[window], bmp_bytes(window_mask(window)))
     put("Arrow.jpg", jpeg_bytes(arrow_sheet()))

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Photographs every skinned window as the skin viewer shows it, one PNG per
 # window (and the main window with every button checked, hovered and
-# pressed), on an Xvfb display and Wine prefix of their own.
+# pressed, and in the flipped layout), on an Xvfb display and Wine prefix of
+# their own.
 #   tools/skin_shots.sh OUTDIR
 # Needs the windows build (make windows).
 set -u
@@ -33,6 +34,8 @@ shot main-checked main --state checked
 shot main-over main --state over
 shot main-down main --state down
 shot main-disabled main --state disabled
+shot main-flip main --flip
+shot main-flip-checked main --flip --state checked
 shot composite-key composite --page 0
 shot composite-macro composite --page 1
 shot composite-media composite --page 2

@@ -3,13 +3,16 @@
 #include <string>
 
 #include "model/key_codes.h"
+#include "resources/resource.h"
 
 namespace velkor {
 
 namespace {
 
-// Main window sheets.
+// Main window sheets; the flipped layout's D keys have four of their own,
+// after the others so that the indices before them stay as they were.
 constexpr uint8_t n = 0, o = 1, d = 2, x = 3, kArrowSheet = 4;
+constexpr uint8_t flip_n = 7, flip_o = 8, flip_d = 9, flip_x = 10;
 
 SkinBinding Image(std::u16string key, int control, SheetPicks sheets) {
   SkinBinding b;
@@ -51,7 +54,8 @@ SkinBinding PositionOnly(std::u16string key, int control) {
 SkinWindowPlan MakeMainPlan() {
   SkinWindowPlan plan{SkinWindow::kMain, 102, u"Main.ini",
                       {u"main_normal.jpg", u"main_over.jpg", u"main_down.jpg", u"main_disable.jpg",
-                       u"Arrow.jpg", u"main_color0.jpg", u"main_color1.jpg"},
+                       u"Arrow.jpg", u"main_color0.jpg", u"main_color1.jpg", u"main_flip_normal.jpg",
+                       u"main_flip_over.jpg", u"main_flip_down.jpg", u"main_flip_disable.jpg"},
                       {}};
   auto& b = plan.bindings;
   const SheetPicks command{n, o, d, n, n};
@@ -59,6 +63,11 @@ SkinWindowPlan MakeMainPlan() {
   // The keyboard picture first: the nine macro keys and the 104 keys.
   for (int g = 1; g <= kGKeyCount; ++g) b.push_back(Image(SkinNameOfGKey(g), GKeyControl(g), selectable));
   for (const PanelKey& key : PanelKeyTable()) b.push_back(Image(SkinNameOfKey(key.code), key.control, selectable));
+  // D1..D6 of the flipped layout, in the place of F1..F4.
+  const int d_keys[] = {IDC_MAIN_D1, IDC_MAIN_D2, IDC_MAIN_D3, IDC_MAIN_D4, IDC_MAIN_D5, IDC_MAIN_D6};
+  for (int i = 0; i < 6; ++i) {
+    b.push_back(Image(u"FUNC_D" + std::u16string(1, u'1' + i), d_keys[i], {flip_n, flip_o, flip_d, flip_n, flip_x}));
+  }
   SkinBinding link = Image(u"TARVO_LINK", 1121, {n, o, x, n, n});
   link.tooltip_is_link = true;
   b.push_back(link);

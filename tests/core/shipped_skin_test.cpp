@@ -1,13 +1,17 @@
 // The skin that ships beside the program: every file the windows load is
 // there, every control the windows place has a rectangle inside its window,
-// and every sheet is as large as its window.
+// every sheet is as large as its window or at least holds every face cut
+// from it, and the flipped layout's D keys take the place of F1..F4.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "model/lighting.h"
 #include "platform/bytes.h"
@@ -63,6 +67,17 @@ std::optional<Size> ImageSize(const fs::path& path) {
   return std::nullopt;
 }
 
+// Sheets drawn over part of a window only: the arrow and colour pictures, and
+// the flipped layout's key sheets, which end just past D1..D6.
+bool CoversTheWindow(std::u16string_view sheet) {
+  return sheet != u"Arrow.jpg" && sheet != u"main_color0.jpg" && sheet != u"main_color1.jpg" &&
+         !sheet.starts_with(u"main_flip_");
+}
+
+bool Overlap(const SkinRect& a, const SkinRect& b) {
+  return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
 class ShippedSkin : public ::testing::Test {
  protected:
   SkinFile Skin(const SkinWindowPlan& plan) {
@@ -91,7 +106,7 @@ TEST_F(ShippedSkin, EveryWindowHasItsBackgroundMaskAndSheetsAtTheWindowsSize) {
     const std::string mask_name = Utf16ToUtf8(mask.substr(mask.find_last_of(u"\\/") + 1));
     EXPECT_EQ(ImageSize(SkinsDir() / mask_name), size) << mask_name;
     for (std::u16string_view sheet : plan.sheet_files) {
-      if (sheet == u"Arrow.jpg" || sheet == u"main_color0.jpg" || sheet == u"main_color1.jpg") {
+      if (!CoversTheWindow(sheet)) {
         EXPECT_TRUE(ImageSize(SkinsDir() / fs::path(sheet)).has_value()) << Utf16ToUtf8(sheet);
         continue;
       }
@@ -124,6 +139,58 @@ TEST_F(ShippedSkin, EveryControlTheWindowsPlaceLiesInsideItsWindow) {
         EXPECT_LT(r.y, size->h) << key;
       }
     }
+  }
+}
+
+// A face is the piece of a sheet at (x - 1, y - 1) as large as the button; a
+// sheet that ends before it leaves the button black there.
+TEST_F(ShippedSkin, EveryImageButtonsFaceLiesInsideEachSheetItIsCutFrom) {
+  for (SkinWindow window : AllSkinWindows()) {
+    const SkinWindowPlan& plan = SkinPlanOf(window);
+    SCOPED_TRACE(Utf16ToUtf8(plan.ini_name));
+    const SkinFile skin = Skin(plan);
+    std::map<uint8_t, std::optional<Size>> sizes;
+    for (const SkinBinding& b : plan.bindings) {
+      if (b.kind != BindingKind::kImageButton) continue;
+      const SkinRect r = skin.Rect(b.key);
+      for (uint8_t index : b.sheets) {
+        ASSERT_LT(index, plan.sheet_files.size()) << Utf16ToUtf8(b.key);
+        if (!sizes.contains(index)) sizes[index] = ImageSize(SkinsDir() / fs::path(plan.sheet_files[index]));
+        const std::optional<Size>& sheet = sizes[index];
+        const std::string what = Utf16ToUtf8(b.key) + " from " + Utf16ToUtf8(plan.sheet_files[index]);
+        ASSERT_TRUE(sheet.has_value()) << what;
+        EXPECT_LE(r.x - 1 + r.w, sheet->w) << what;
+        EXPECT_LE(r.y - 1 + r.h, sheet->h) << what;
+      }
+    }
+  }
+}
+
+// With the flipped layout the main window hides F1..F4 and shows D1..D6 in
+// their place: the six keys must stay inside the block of the four, left to
+// right, without covering each other, or the row shows holes or stacked keys.
+TEST_F(ShippedSkin, TheDKeysShareTheBlockOfF1ToF4) {
+  const SkinFile skin = Skin(SkinPlanOf(SkinWindow::kMain));
+  const SkinRect f1 = skin.Rect(u"KEY_03B");
+  const SkinRect f4 = skin.Rect(u"KEY_03E");
+  ASSERT_NE(f1, kMissingSkinRect);
+  ASSERT_NE(f4, kMissingSkinRect);
+  const int left = f1.x, right = f4.x + f4.w, top = f1.y, bottom = f1.y + f1.h;
+  std::vector<SkinRect> keys;
+  for (char16_t n = u'1'; n <= u'6'; ++n) {
+    const std::u16string key = std::u16string(u"FUNC_D") + n;
+    const SkinRect r = skin.Rect(key);
+    SCOPED_TRACE(Utf16ToUtf8(key));
+    ASSERT_NE(r, kMissingSkinRect);
+    EXPECT_GE(r.x, left);
+    EXPECT_LE(r.x + r.w, right);
+    EXPECT_GE(r.y, top);
+    EXPECT_LE(r.y + r.h, bottom);
+    if (!keys.empty()) {
+      EXPECT_GT(r.x, keys.back().x) << "out of order";
+    }
+    for (const SkinRect& other : keys) EXPECT_FALSE(Overlap(r, other));
+    keys.push_back(r);
   }
 }
 

@@ -189,9 +189,9 @@ TEST(SkinPlans, NoWindowNamesAControlTwiceExceptToSkinItAgain) {
     const size_t repeats = plan.bindings.size() - keys.size();
     EXPECT_EQ(repeats, window == SkinWindow::kComposite ? 5u : 0u);
   }
-  // 143 image buttons (104 keys, 9 G keys, Fn and 29 others), 63 plain
-  // controls and the 10 position-only direction variants.
-  EXPECT_EQ(SkinPlanOf(SkinWindow::kMain).bindings.size(), 143u + 63 + 10);
+  // 149 image buttons (104 keys, 9 G keys, Fn, 6 D keys and 29 others), 63
+  // plain controls and the 10 position-only direction variants.
+  EXPECT_EQ(SkinPlanOf(SkinWindow::kMain).bindings.size(), 149u + 63 + 10);
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 // this tool, with its image buttons in a chosen state, so that it can be
 // looked at and photographed:
 //   skin_viewer WINDOW [--state normal|over|down|disabled|checked] [--page N]
-//               [--seconds N] [--skins FOLDER]
-// WINDOW is main, composite, profile, update or about. The window stays
+//               [--flip] [--seconds N] [--skins FOLDER]
+// WINDOW is main, composite, profile, update or about. --flip shows the main
+// window in the flipped layout: D1..D6 in the place of F1..F4, the flip
+// indicator's second face and the up arrows. The window stays
 // until it is closed or the given number of seconds has passed (default 30).
 // A missing skin file ends the tool at once with exit code 0, as it ends the
 // program.
@@ -41,6 +43,7 @@ struct Options {
   std::wstring window = L"main";
   ViewState state = ViewState::kNormal;
   int page = 0;
+  bool flip = false;
   int seconds = 30;
   std::wstring skins;  // default: the Skins folder beside the tool
 };
@@ -89,6 +92,9 @@ constexpr Label kMainLabels[] = {{1204, u"Usb"},   {1171, u"Deng"},  {1172, u"Li
                                  {1154, u"Color"}, {1159, u"Color"}, {1161, u"JColor"}, {1173, u"DC"},
                                  {1176, u"DC"},    {1163, u"Tool"}};
 
+// The main window's sheets that the flip indicator shows.
+constexpr size_t kMainNormalSheet = 0, kMainCheckedSheet = 3;
+
 // The composite dialog's page controls: single key, macro, multimedia, function.
 const std::vector<int>& PageControls(int page) {
   static const std::vector<int> pages[4] = {
@@ -116,7 +122,7 @@ class ViewerDialog : public CBaseDialog {
   BOOL OnInitDialog() override {
     CBaseDialog::OnInitDialog();
     auto text_of = [this](std::u16string_view key) { return texts_(key); };
-    controls_.Apply(*this, text_of);
+    controls_.Apply(*this, text_of, options_.flip);
     LabelStatics();
     if (plan_.window == SkinWindow::kMain) SetUpMain();
     if (plan_.window == SkinWindow::kComposite) SetUpComposite(text_of);
@@ -213,10 +219,27 @@ class ViewerDialog : public CBaseDialog {
     if (CPngButton* profile = controls_.Button(1135)) profile->SetChecked(true, false);
     if (CPngButton* rate = controls_.Button(1170)) rate->SetChecked(true, false);
     if (CPngButton* lock = controls_.Button(1126)) lock->SetChecked(true, false);
-    if (CPngButton* flip = controls_.Button(1129)) flip->SetChecked(true, false);
+    if (CPngButton* flip = controls_.Button(IDC_MAIN_FLIP_INDICATOR)) flip->SetChecked(true, false);
+    if (options_.flip) ShowFlippedLayout();
     // A few keys that carry assignments.
     for (int id : {1058, 1059, 1060, 1000, 1001}) {
       if (CPngButton* key = controls_.Button(id)) key->SetChecked(true, false);
+    }
+  }
+
+  // As the main window shows flip 1: F1..F4 give way to D1..D6, and the flip
+  // indicator, which is always disabled, shows its checked face.
+  void ShowFlippedLayout() {
+    for (int id = IDC_MAIN_KEY_F1; id <= IDC_MAIN_KEY_F4; ++id) ShowWindow(GetDlgItem(hwnd(), id), SW_HIDE);
+    for (int id = IDC_MAIN_D1; id <= IDC_MAIN_D6; ++id) {
+      HWND key = GetDlgItem(hwnd(), id);
+      EnableWindow(key, TRUE);
+      ShowWindow(key, SW_SHOW);
+    }
+    if (CPngButton* flip = controls_.Button(IDC_MAIN_FLIP_INDICATOR)) {
+      const StateSheet* normal = controls_.Sheet(kMainNormalSheet);
+      const StateSheet* checked = controls_.Sheet(kMainCheckedSheet);
+      flip->SetSheets(normal, normal, normal, checked, checked, true);
     }
   }
 
@@ -326,6 +349,8 @@ Options ParseOptions() {
     } else if (arg == L"--page") {
       options.page = _wtoi(next.c_str());
       ++i;
+    } else if (arg == L"--flip") {
+      options.flip = true;
     } else if (arg == L"--skins") {
       options.skins = next;
       ++i;
