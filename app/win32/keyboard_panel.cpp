@@ -10,11 +10,19 @@ namespace velkor {
 
 namespace {
 
-constexpr int kTintStrength = 50;
 // The main window's sheets: normal, over, checked.
 constexpr size_t kNormalSheet = 0, kOverSheet = 1, kCheckedSheet = 3;
-constexpr COLORREF kLabelColour = RGB(0xE4, 0xE4, 0xE4);
-constexpr COLORREF kBankCaptionColour = RGB(0x5A, 0xC8, 0xF0);
+
+// How the panel draws what it adds to the skin's pictures.
+struct PanelLook {
+  int tint_strength;           // percent of the colour over a key's picture
+  COLORREF label_colour;       // the report-rate and lamp labels
+  COLORREF bank_caption_colour;
+  int bank_caption_points;
+  int bank_caption_inset_right;  // pixels from the G key's right edge
+  int bank_caption_inset_bottom;
+};
+constexpr PanelLook kLook{50, RGB(0xE4, 0xE4, 0xE4), RGB(0x5A, 0xC8, 0xF0), 7, 6, 3};
 
 // The labels beside the keyboard picture and their keys in the skin's label sections.
 struct Label {
@@ -48,8 +56,9 @@ void CKeyboardPanel::Attach() {
   // goes small in the lower right corner, below the assigned mark.
   for (int g = 1; g <= kGKeyCount; ++g) {
     if (CPngButton* key = Button(GKeyControl(g))) {
-      key->SetTextStyle(true, 7, L"Tahoma", kBankCaptionColour, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
-      key->SetTextInsets(6, 3);
+      key->SetTextStyle(true, kLook.bank_caption_points, L"Tahoma", kLook.bank_caption_colour,
+                        DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+      key->SetTextInsets(kLook.bank_caption_inset_right, kLook.bank_caption_inset_bottom);
     }
   }
   auto load = [&](const char16_t* name) {
@@ -61,9 +70,16 @@ void CKeyboardPanel::Attach() {
   for (const Label& label : kLabels) {
     auto drawn = std::make_unique<ColorStatic>();
     if (drawn->Attach(dialog_.hwnd(), label.control)) {
-      drawn->SetTextColour(kLabelColour);
+      drawn->SetTextColour(kLook.label_colour);
       labels_.push_back(std::move(drawn));
     }
+  }
+  // A key the skin has no place for stays disabled and hidden in both layouts.
+  for (int i = 0; i < kFlipFKeyCount + kDKeyCount; ++i) {
+    const int control = i < kFlipFKeyCount ? kFirstFlipFKey + i : kFirstDKey + i - kFlipFKeyCount;
+    RECT placed{};
+    HWND key = GetDlgItem(dialog_.hwnd(), control);
+    placed_[static_cast<size_t>(i)] = key && GetClientRect(key, &placed) && placed.right > 1;
   }
   flip_ = FlipFromSetting(Settings().ReadString(u"PROFILES", u"Flip", u"0"));
   ShowFlipState();
@@ -86,13 +102,13 @@ void CKeyboardPanel::ShowAssignment(int control, const KeySummary& summary) {
 }
 
 void CKeyboardPanel::TintKey(int control, Colour colour) {
-  if (CPngButton* button = Button(control)) button->SetFramed(static_cast<COLORREF>(colour & 0xFFFFFF), kTintStrength, true);
+  if (CPngButton* button = Button(control)) button->SetFramed(static_cast<COLORREF>(colour & 0xFFFFFF), kLook.tint_strength, true);
 }
 
 void CKeyboardPanel::ClearTints() {
   for (const LitKey& key : LitKeys()) {
     if (CPngButton* button = Button(key.control)) {
-      button->SetFramed(0, kTintStrength, false);
+      button->SetFramed(0, kLook.tint_strength, false);
       button->SetChecked(false, true);
     }
   }
@@ -123,8 +139,18 @@ void CKeyboardPanel::ToggleFlip() {
 void CKeyboardPanel::ShowFlipState() {
   const FlipView view = velkor::ShowFlipState(flip_);
   HWND w = dialog_.hwnd();
-  for (int i = 0; i < kFlipFKeyCount; ++i) Show(GetDlgItem(w, kFirstFlipFKey + i), view.f_keys_enabled, view.f_keys_enabled);
-  for (int i = 0; i < kDKeyCount; ++i) Show(GetDlgItem(w, kFirstDKey + i), view.d_keys_enabled, view.d_keys_enabled);
+  // F1..F4 make way for D1..D6 only where the skin placed those.
+  bool d_keys_placed = true;
+  for (int i = 0; i < kDKeyCount; ++i) d_keys_placed = d_keys_placed && placed_[static_cast<size_t>(kFlipFKeyCount + i)];
+  for (int i = 0; i < kFlipFKeyCount; ++i) {
+    const bool placed = placed_[static_cast<size_t>(i)];
+    Show(GetDlgItem(w, kFirstFlipFKey + i), placed && (view.f_keys_enabled || !d_keys_placed),
+         placed && view.f_keys_enabled);
+  }
+  for (int i = 0; i < kDKeyCount; ++i) {
+    const bool placed = placed_[static_cast<size_t>(kFlipFKeyCount + i)];
+    Show(GetDlgItem(w, kFirstDKey + i), placed && view.d_keys_enabled, placed && view.d_keys_enabled);
+  }
   if (CPngButton* indicator = Button(IDC_MAIN_FLIP_INDICATOR)) {
     // The indicator is disabled: the second picture set is its checked face
     // in the disabled state.
@@ -183,7 +209,11 @@ void CKeyboardPanel::Highlight(int control, bool on) {
 void CKeyboardPanel::ShowLamp(bool on) {
   HBITMAP picture = on ? lamp_on_ : lamp_off_;
   if (HWND lamp = GetDlgItem(dialog_.hwnd(), IDC_MAIN_LAMP); lamp && picture) {
-    SendMessageW(lamp, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    // A static may show a copy of a picture with alpha; the copy comes back
+    // here when replaced and is ours to delete.
+    const auto previous = reinterpret_cast<HBITMAP>(
+        SendMessageW(lamp, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture)));
+    if (previous && previous != lamp_on_ && previous != lamp_off_) DeleteObject(previous);
   }
 }
 

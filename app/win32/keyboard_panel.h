@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/keyboard_panel.h"
 #include "model/key_codes.h"
 #include "model/key_summary.h"
 #include "model/lighting.h"
@@ -74,6 +75,8 @@ class CKeyboardPanel final : public KeyButtonView {
   HBITMAP lamp_on_ = nullptr;
   HBITMAP lamp_off_ = nullptr;
   std::vector<std::unique_ptr<ColorStatic>> labels_;
+  // F1..F4, then D1..D6: placed by the skin.
+  std::array<bool, kFlipFKeyCount + kDKeyCount> placed_{};
 };
 
 }  // namespace velkor

@@ -34,6 +34,7 @@ constexpr UINT kMsgShowBank = WM_APP + 6;
 constexpr UINT kMsgRebuildMenu = WM_APP + 9;
 constexpr UINT kMsgHide = WM_APP + 10;
 constexpr UINT kMsgPresenceDone = WM_APP + 11;
+constexpr UINT kMsgProfileButtonSwitch = WM_APP + 12;  // wParam: profile
 
 constexpr UINT_PTR kTimerBusyEnd = 1053;  // the busy picture lingers 100 ms after a job
 constexpr UINT kSysAbout = 16;
@@ -169,11 +170,22 @@ class CVelkorDlg::Panel : public KeyboardPanelHost, public LightingView {
   void TurnPanelSwitchOff() override {
     if (dlg_.LampOn()) dlg_.ToggleLamp();
   }
-  void RestoreLightingDefaults() override { dlg_.lighting_->RestoreDefaults(); }
+  void RestoreLightingDefaults() override {
+    if (auto session = dlg_.TryKeyboard()) dlg_.lighting_->RestoreDefaults();
+  }
   int KeyboardProfile() override { return App().commands->cached_active_profile(); }
-  void SwitchProfile(int profile) override { dlg_.SwitchProfile(profile); }
+  // After the button's lighting steps have let the keyboard go: the switch
+  // may ask to save edits first.
+  void SwitchProfile(int profile) override {
+    PostMessageW(dlg_.window(), kMsgProfileButtonSwitch, static_cast<WPARAM>(profile), 0);
+  }
   void ShowProfileChecks(int profile) override { dlg_.panel_->ShowProfileChecks(profile); }
-  bool AskRestoreDefaults() override { return dlg_.Ask(dlg_.Text(LangKey::MAIN_PROMPT_DEFAULT), false); }
+  bool AskRestoreDefaults() override {
+    const bool yes = dlg_.Ask(dlg_.Text(LangKey::MAIN_PROMPT_DEFAULT), false);
+    // A keyboard job that started meanwhile, or the end of the program, wins:
+    // the restore would be half done.
+    return yes && !dlg_.shut_down_ && !dlg_.KeyboardBusy();
+  }
   void ClearVisibleAssignments() override {
     std::lock_guard working(App().locks.working());
     const int profile = App().commands->cached_active_profile();
@@ -254,7 +266,10 @@ void CVelkorDlg::StartPresence(int count) {
     // the outcome rather than telling the person there is no keyboard.
     arriving_.store(count > 0 && count != presence_.count.load());
     ui_->job_serial.store(kAnySerial);
-    RunPresence(count, presence_, *presence_host_);
+    {
+      std::lock_guard session(keyboard_session_);
+      RunPresence(count, presence_, *presence_host_);
+    }
     arriving_.store(false);
     PostMessageW(w, kMsgPresenceDone, 0, 0);
   });
@@ -472,6 +487,7 @@ bool CVelkorDlg::StartJob(Job job, std::function<bool()> work) {
     ui_->job_serial.store(serial);
     bool ok = false;
     try {
+      std::lock_guard session(keyboard_session_);
       ok = work();
     } catch (...) {
       ok = false;
@@ -489,10 +505,19 @@ void CVelkorDlg::OnJobDone(Job job, bool succeeded) {
   apply_.EndJob();
   if (job == Job::kSwitchProfile) {
     const bool lamp_on = lamp_on_after_switch_;
-    lamp_on_after_switch_ = false;
+    const bool from_button = profile_button_switch_;
+    lamp_on_after_switch_ = profile_button_switch_ = false;
+    const int profile = App().commands->cached_active_profile();
     if (succeeded) {
-      panel_->ShowProfileChecks(App().commands->cached_active_profile());
+      panel_->ShowProfileChecks(profile);
       if (lamp_on && !shut_down_) TurnLampOn();
+    } else if (from_button && profile >= 0 && lighting_->state().profile != profile) {
+      // The keyboard stays on its profile: so does the lighting, or its
+      // next writes would go to a profile the keyboard does not run.
+      if (auto session = TryKeyboard()) {
+        lighting_->SetProfile(profile);
+        lighting_->Reload(false);
+      }
     }
   }
   SetTimer(hwnd(), kTimerBusyEnd, 100, nullptr);
@@ -531,6 +556,13 @@ void CVelkorDlg::RestoreDefaults() {
   PressRestoreDefaults(*panel_host_);
 }
 
+std::unique_lock<std::mutex> CVelkorDlg::TryKeyboard() {
+  if (!lighting_ || shut_down_ || apply_.job_running()) return {};
+  return std::unique_lock<std::mutex>(keyboard_session_, std::try_to_lock);
+}
+
+bool CVelkorDlg::KeyboardBusy() { return !TryKeyboard(); }
+
 bool CVelkorDlg::LampOn() const { return lighting_ && lighting_->state().panel_switch; }
 
 void CVelkorDlg::ToggleLamp() {
@@ -558,7 +590,8 @@ void CVelkorDlg::TurnLampOn() {
 }
 
 void CVelkorDlg::SetReportRate(int index) {
-  if (!lighting_ || KeyboardBusy()) return;
+  auto session = TryKeyboard();
+  if (!session) return;
   panel_->ShowReportRate(index);
   lighting_->SetReportRate(index);
 }
@@ -704,7 +737,8 @@ void CVelkorDlg::ShowCurrentBank() {
 
 void CVelkorDlg::OnLoadProfile() {
   // The key assignments were read from the keyboard on the keyboard thread,
-  // which waits for this; the lighting's few reports are read here.
+  // which waits for this with the keyboard in hand: the lighting is read
+  // here on its behalf.
   ShowCurrentBank();
   if (lighting_) CheckStartupProfile(*panel_host_);
   RebuildProfileMenu();
@@ -841,7 +875,7 @@ void CVelkorDlg::OnKeyClick(int control, const KeyClickAction& click) {
       OpenKeyEditor(control, click);
       return;
     case KeyClick::kPaint:
-      if (!KeyboardBusy()) lighting_->PaintKey(control);
+      if (auto session = TryKeyboard()) lighting_->PaintKey(control);
       return;
     case KeyClick::kNothing:
       return;
@@ -924,7 +958,7 @@ bool CVelkorDlg::OnCommand(int id, int notification) {
       SwitchProfile(routed.profile);
       return true;
     case MainCommand::kProfileButton:
-      if (lighting_ && !KeyboardBusy()) PressProfileButton(routed.profile, *panel_host_);
+      if (auto session = TryKeyboard()) PressProfileButton(routed.profile, *panel_host_);
       return true;
     case MainCommand::kReportRate:
       SetReportRate(routed.rate);
@@ -933,7 +967,8 @@ bool CVelkorDlg::OnCommand(int id, int notification) {
       panel_->ToggleFlip();
       return true;
     case MainCommand::kLamp:
-      ToggleLamp();
+      // A picture: only its click (its enabling and disabling notify too).
+      if (notification == STN_CLICKED) ToggleLamp();
       return true;
   }
   return false;
@@ -1016,6 +1051,12 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
       RebuildProfileMenu();
       result = 0;
       return true;
+    case kMsgProfileButtonSwitch:
+      profile_button_switch_ = true;
+      SwitchProfile(static_cast<int>(wparam));
+      if (!apply_.job_running()) profile_button_switch_ = false;
+      result = 0;
+      return true;
     case kMsgHide:
       HideMainWindow();
       result = 0;
@@ -1043,7 +1084,11 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
         case kTimerLightingChanged:
           // The keyboard's lighting was changed on the keyboard itself.
           KillTimer(hwnd(), kTimerLightingChanged);
-          if (lighting_ && !KeyboardBusy()) lighting_->Reload(false);
+          if (auto session = TryKeyboard()) {
+            lighting_->Reload(false);
+          } else if (lighting_ && !shut_down_) {
+            SetTimer(hwnd(), kTimerLightingChanged, 100, nullptr);  // once the keyboard is free
+          }
           break;
         case kTimerPreview:
           // One frame of the lighting preview while the panel is on, then

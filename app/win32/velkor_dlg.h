@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -90,9 +91,11 @@ class CVelkorDlg : public CBaseDialog {
   void ToggleLamp();
   void TurnLampOn();
   void SetReportRate(int index);
-  // The keyboard is being read or written by the keyboard thread: the
-  // window's own small lighting writes wait for another click.
-  bool KeyboardBusy() const { return apply_.job_running() || arriving_.load(); }
+  // The keyboard for one of the window's own lighting operations: empty
+  // (nothing to do now) while the keyboard thread reads or writes it, or a
+  // job waits for it. The window never waits for the keyboard thread.
+  std::unique_lock<std::mutex> TryKeyboard();
+  bool KeyboardBusy();
   void CloseEditors();
   void OnTrayMouse(UINT mouse_message);
   void SetTrayImage(int mode, int icon_id);
@@ -132,6 +135,13 @@ class CVelkorDlg : public CBaseDialog {
   std::unique_ptr<LightingOperations> lighting_;
   // The lamp goes on once the keyboard's profile was selected again.
   bool lamp_on_after_switch_ = false;
+  // A profile button's switch: a refused one takes the lighting back.
+  bool profile_button_switch_ = false;
+  // One side talks to the keyboard at a time, so that no access of one is
+  // closed by the other: the keyboard thread for a whole job or presence
+  // run, the window for one lighting operation. While a presence run waits
+  // for the window to load the profile, the window reads on its behalf.
+  std::mutex keyboard_session_;
   // Never destroyed: a job still running when the program ends is cut off
   // by the end of the process, never waited for by this thread.
   DeviceWorker* worker_ = nullptr;

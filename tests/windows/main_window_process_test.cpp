@@ -579,8 +579,10 @@ TEST_F(MainWindowTest, AKeyClickOpensTheEditorOnItsSlot) {
 TEST_F(MainWindowTest, WithTheLampOnKeysPaintOnlyInTheUserEffectButGKeysStillOpenTheEditor) {
   StartWithKeyboard();
   Show();
+  KbemuClearLog();
   ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_LAMP));
-  ASSERT_TRUE(driver_.WaitFor([] { return LampSetting(); }, kWaitMs)) << "on once the profile was selected again";
+  ASSERT_TRUE(driver_.WaitFor([] { return LampSetting(); }, kWaitMs));
+  EXPECT_EQ(CountOf(KbemuRequests(), "WriteConfigBlock"), 1) << "on once the profile was selected again";
 
   // The keyboard runs effect 1: a click on a panel key does nothing at all.
   KbemuClearLog();
@@ -603,10 +605,10 @@ TEST_F(MainWindowTest, WithTheLampOnKeysPaintOnlyInTheUserEffectButGKeysStillOpe
   EXPECT_EQ(opened->slot, 0x1E);
 }
 
-// One byte at offset 15 of the current profile's lighting record.
-std::vector<uint8_t> ReportRateWrite(uint8_t checksum, uint8_t rate) {
+// One byte at offset 15 of the current profile's lighting record (42 bytes each).
+std::vector<uint8_t> ReportRateWrite(uint8_t checksum, uint8_t address, uint8_t rate) {
   std::vector<uint8_t> report(64, 0);
-  const uint8_t head[] = {0x04, checksum, 0x00, 0x06, 0x01, 0x0F, 0x00, 0x00, rate};
+  const uint8_t head[] = {0x04, checksum, 0x00, 0x06, 0x01, address, 0x00, 0x00, rate};
   std::copy(std::begin(head), std::end(head), report.begin());
   return report;
 }
@@ -623,9 +625,9 @@ TEST_F(MainWindowTest, AReportRateButtonWritesItsByteEvenWhenCheckedAlready) {
                                                    "WriteParameters", "EndAccess", "BeginAccess", "WriteParameters",
                                                    "EndAccess"}));
   ASSERT_EQ(sent.size(), 9u);
-  EXPECT_EQ(sent[1].bytes, ReportRateWrite(0x19, 3));
-  EXPECT_EQ(sent[4].bytes, ReportRateWrite(0x19, 3));
-  EXPECT_EQ(sent[7].bytes, ReportRateWrite(0x17, 1));
+  EXPECT_EQ(sent[1].bytes, ReportRateWrite(0x19, 0x0F, 3));
+  EXPECT_EQ(sent[4].bytes, ReportRateWrite(0x19, 0x0F, 3));
+  EXPECT_EQ(sent[7].bytes, ReportRateWrite(0x17, 0x0F, 1));
   EXPECT_TRUE(driver_.ControlChecked(IDC_MAIN_REPORT2));
   EXPECT_FALSE(driver_.ControlChecked(IDC_MAIN_REPORT4));
   EXPECT_NE(Kbemu(L"dump lighting").find("0000: 01 04 01 00 00 FF 00 00 08 FF FF FF FF 00 00 01"), std::string::npos);
@@ -653,6 +655,12 @@ TEST_F(MainWindowTest, AProfileButtonReloadsLightingAndSwitchesOnlyToAnotherProf
   EXPECT_FALSE(driver_.ControlChecked(IDC_MAIN_PROFILE1));
   EXPECT_EQ(CountOf(KbemuRequests(), "WriteConfigBlock"), 1);
   EXPECT_NE(Kbemu(L"status").find("active profile: 1"), std::string::npos);
+  // The lighting moved with it: its writes go to profile 1's record.
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_REPORT4));
+  const std::vector<KbemuRequest> rate = KbemuRequests();
+  ASSERT_EQ(rate.size(), 3u);
+  EXPECT_EQ(rate[1].bytes, ReportRateWrite(0x43, 0x39, 3));
 }
 
 TEST_F(MainWindowTest, TheFlipSettingChoosesTheLayoutAndTheFlipButtonsToggleIt) {
@@ -699,6 +707,11 @@ TEST_F(MainWindowTest, RestoreDefaultsSendsNothingAfterNoAndTheLightingTooWithTh
   ASSERT_TRUE(driver_.Answers(5000));
   EXPECT_FALSE(driver_.WaitFor([&] { return !KbemuRequests().empty(); }, 500));
   EXPECT_FALSE(driver_.ControlEnabled(IDC_MAIN_APPLY));
+
+  // The lamp off: the key assignments only.
+  RestoreDefaultsAnsweringYes();
+  ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "WriteKeyMapBlock") == 10; }, kWaitMs));
+  EXPECT_EQ(CountOf(KbemuRequests(), "WriteParameters"), 0);
 
   ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_LAMP));
   ASSERT_TRUE(driver_.WaitFor([] { return LampSetting(); }, kWaitMs));

@@ -298,7 +298,7 @@ TEST_F(ProfileSkinTest, AFramedButtonLaysItsColourOverItsFaceInsideAFrame) {
         << std::hex << face << " " << tinted;
   }
   EXPECT_EQ(drawn_button, button->hwnd());
-  EXPECT_GE(normal_draws, 1);
+  EXPECT_EQ(normal_draws, 2) << "one draw each time the face was asked for";
   button->SetFramed(RGB(255, 0, 0), 150, true);
   EXPECT_EQ(button->framed_percent(), 100);
   EXPECT_EQ(FacePixels(*button, {{15, 20}})[0], RGB(255, 0, 0)) << "all colour at full strength";
