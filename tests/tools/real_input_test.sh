@@ -82,6 +82,25 @@ wait_for 1 count EndAccess || fail "the defaults were not applied"
 [ "$(count WriteKeyMapBlock)" = 10 ] || fail "not one key map: $(count WriteKeyMapBlock) pieces"
 wait_for 0 probe enabled 1006 || fail "Apply stayed enabled after the keyboard took everything"
 
+# The report rate: the 250 Hz button writes its index into the profile's record.
+kbemu log clear >/dev/null
+click_at "$(probe center 1168)" || fail "no 250 Hz button"
+wait_for 1 count WriteParameters || fail "the report rate was not written"
+kbemu log 20 | grep -q "> WriteParameters .*| 04 17 00 06 01 0F 00 00 01 " || fail "not rate 1 at offset 15: $(kbemu log 20)"
+
+# The flipped layout: D1..D6 take the place of F1..F4, and come back.
+click_at "$(probe center 1130)" || fail "no flip button"
+wait_for 1 probe enabled 1016 || fail "the flip button did not bring D1..D6"
+[ "$(probe enabled 1010)" = 0 ] || fail "F1 stayed in the flipped layout"
+click_at "$(probe center 1131)" || fail "no second flip button"
+wait_for 1 probe enabled 1010 || fail "the flip buttons did not bring F1..F4 back"
+
+# The lamp: on once the keyboard's profile was selected again, then off.
+kbemu log clear >/dev/null
+click_at "$(probe center 1167)" || fail "no lamp"
+wait_for 1 count WriteConfigBlock || fail "the lamp did not select the profile again"
+click_at "$(probe center 1167)" || fail "no lamp"
+
 # OK hides the window and sends nothing more (nothing is pending).
 kbemu log clear >/dev/null
 click_at "$(probe center 1)" || fail "no OK button"
