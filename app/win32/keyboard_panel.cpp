@@ -114,6 +114,52 @@ void CKeyboardPanel::ClearTints() {
   }
 }
 
+void CKeyboardPanel::ShowPreviewFrame(const PreviewFrame& frame) {
+  switch (frame.kind) {
+    case PreviewFrameKind::kLeave:
+      return;
+    case PreviewFrameKind::kClearTints:
+      for (const LitKey& key : LitKeys()) {
+        if (CPngButton* button = Button(key.control)) {
+          button->SetFramed(0, kLook.tint_strength, false);
+          if (button->checked()) button->SetChecked(false, true);
+        }
+      }
+      return;
+    case PreviewFrameKind::kTints: {
+      // Twenty frames a second over a hundred buttons: the changed ones are
+      // drawn here in one go through the window's own DC (which does not
+      // leave the buttons out), not each through a paint message of its own.
+      HWND w = dialog_.hwnd();
+      HDC dc = nullptr;
+      const bool drawn = IsWindowVisible(w) && !IsIconic(w);
+      for (size_t i = 0; i < LitKeys().size(); ++i) {
+        CPngButton* button = Button(LitKeys()[i].control);
+        if (!button) continue;
+        const Colour tint = frame.tints[i];
+        const bool changed = tint == kNoTint
+                                 ? button->ChangeFramed(0, kLook.tint_strength, false)
+                                 : button->ChangeFramed(static_cast<COLORREF>(tint & 0xFFFFFF), kLook.tint_strength, true);
+        if (!changed || !drawn || !IsWindowVisible(button->hwnd())) continue;
+        if (!dc && !(dc = GetDCEx(w, nullptr, DCX_CACHE))) {
+          InvalidateRect(button->hwnd(), nullptr, FALSE);
+          continue;
+        }
+        RECT at{};
+        GetWindowRect(button->hwnd(), &at);
+        MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&at), 2);
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, at.left, at.top, at.right, at.bottom);
+        SetViewportOrgEx(dc, at.left, at.top, nullptr);
+        button->DrawInto(dc);
+        RestoreDC(dc, saved);
+      }
+      if (dc) ReleaseDC(w, dc);
+      return;
+    }
+  }
+}
+
 void CKeyboardPanel::ShowBank(int bank, const std::array<bool, kGKeyCount>& assigned) {
   HWND w = dialog_.hwnd();
   for (int g = 1; g <= kGKeyCount; ++g) {

@@ -16,6 +16,7 @@
 #include "model/key_codes.h"
 #include "model/key_summary.h"
 #include "model/lighting.h"
+#include "model/lighting_preview.h"
 #include "ui/win32/base_dialog.h"
 #include "ui/win32/color_static.h"
 #include "ui/win32/skinned_controls.h"
@@ -43,6 +44,9 @@ class CKeyboardPanel final : public KeyButtonView {
   void TintKey(int control, Colour colour);
   // Every panel key, G key and Fn: tint off and check mark cleared.
   void ClearTints();
+  // A frame of the lighting preview. Only buttons whose tint or check mark
+  // changes are drawn again.
+  void ShowPreviewFrame(const PreviewFrame& frame);
   // The bank indicator (lit for bank B), the G keys' captions and checks.
   void ShowBank(int bank, const std::array<bool, kGKeyCount>& assigned);
 

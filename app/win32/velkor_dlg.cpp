@@ -208,6 +208,9 @@ class CVelkorDlg::Panel : public KeyboardPanelHost, public LightingView {
     dlg_.panel_->ShowReportRate(state.report_rate);
     if (state.panel_switch && state.effect == kUserDefinedEffect) dlg_.lighting_->ShowKeyColours();
     dlg_.panel_->ShowLamp(state.panel_switch);
+    // An effect changed on the keyboard (or a profile with another one)
+    // starts its preview afresh, as a selection in the list does.
+    if (state.effect != dlg_.previewed_effect_) dlg_.RestartPreview();
   }
 
  private:
@@ -587,6 +590,23 @@ void CVelkorDlg::TurnLampOn() {
   panel_->ClearTints();
   lighting_->SetPanelSwitch(true);
   panel_->ShowLamp(true);
+}
+
+void CVelkorDlg::RestartPreview() {
+  previewed_effect_ = lighting_ ? lighting_->state().effect : -1;
+  preview_.MarkForReinitialisation();
+  DrawPreviewFrame(false);
+  if (!shut_down_) SetTimer(hwnd(), kTimerPreview, 100, nullptr);
+}
+
+void CVelkorDlg::DrawPreviewFrame(bool tick) {
+  if (!lighting_ || !LampOn() || shut_down_) return;
+  if (tick) {
+    preview_.Tick(lighting_->state(), preview_random_, preview_frame_);
+  } else {
+    preview_.Frame(lighting_->state(), preview_random_, preview_frame_);
+  }
+  panel_->ShowPreviewFrame(preview_frame_);
 }
 
 void CVelkorDlg::SetReportRate(int index) {
@@ -1091,10 +1111,11 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
           }
           break;
         case kTimerPreview:
-          // One frame of the lighting preview while the panel is on, then
+          // One frame of the lighting preview while the lamp is on, then
           // every 50 ms.
           KillTimer(hwnd(), kTimerPreview);
-          SetTimer(hwnd(), kTimerPreview, 50, nullptr);
+          DrawPreviewFrame(true);
+          if (!shut_down_) SetTimer(hwnd(), kTimerPreview, 50, nullptr);
           break;
         default:
           return false;

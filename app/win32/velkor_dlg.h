@@ -20,6 +20,7 @@
 #include "app/win32/small_dialogs.h"
 #include "model/key_summary.h"
 #include "model/lighting_operations.h"
+#include "model/lighting_preview.h"
 #include "model/profile_operations.h"
 #include "model/profiles.h"
 #include "platform/win32/handles.h"
@@ -91,6 +92,10 @@ class CVelkorDlg : public CBaseDialog {
   void ToggleLamp();
   void TurnLampOn();
   void SetReportRate(int index);
+  // The preview starts the selected effect afresh: marked for
+  // re-initialisation, one frame at once, the next in 100 ms.
+  void RestartPreview();
+  void DrawPreviewFrame(bool tick);
   // The keyboard for one of the window's own lighting operations: empty
   // (nothing to do now) while the keyboard thread reads or writes it, or a
   // job waits for it. The window never waits for the keyboard thread.
@@ -133,6 +138,10 @@ class CVelkorDlg : public CBaseDialog {
   std::unique_ptr<CKeyboardPanel> panel_;
   std::unique_ptr<Panel> panel_host_;
   std::unique_ptr<LightingOperations> lighting_;
+  LightingPreview preview_;
+  ClockSeededPreviewRandom preview_random_;
+  PreviewFrame preview_frame_;
+  int previewed_effect_ = -1;
   // The lamp goes on once the keyboard's profile was selected again.
   bool lamp_on_after_switch_ = false;
   // A profile button's switch: a refused one takes the lighting back.

@@ -86,12 +86,23 @@ void CPngButton::SetChecked(bool checked, bool redraw) {
 }
 
 void CPngButton::SetFramed(COLORREF colour, int percent, bool framed) {
+  if (ChangeFramed(colour, percent, framed)) Redraw(false);
+}
+
+bool CPngButton::ChangeFramed(COLORREF colour, int percent, bool framed) {
   if (framed && percent > 100) percent = 100;
-  if (colour == framed_colour_ && framed == framed_ && percent == framed_percent_) return;
+  if (colour == framed_colour_ && framed == framed_ && percent == framed_percent_) return false;
   framed_colour_ = colour;
   framed_ = framed;
   framed_percent_ = percent;
-  Redraw(false);
+  return true;
+}
+
+void CPngButton::DrawInto(HDC dc) {
+  if (!hwnd_) return;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  Draw(dc, client);
 }
 
 void CPngButton::SetTextStyle(bool show, int size, std::wstring face, COLORREF colour, UINT format) {
@@ -175,34 +186,66 @@ void CPngButton::Draw(HDC dc, const RECT& client) {
   const FaceSheet choice = CurrentSheet();
   const StateSheet* sheet = SheetFor(choice);
   const int width = client.right - client.left, height = client.bottom - client.top;
+  // A tinted face is made in a picture of its own and copied once.
+  HDC target = framed_ ? Scratch(dc, width, height) : dc;
+  if (!target) target = dc;
   if (sheet) {
     // The face starts one pixel left of and above the source point.
     auto before = [](int v) { return v == INT_MIN ? v : v - 1; };
-    BitBlt(dc, 0, 0, width, height, sheet->dc(), before(source_x_), before(source_y_), SRCCOPY);
+    BitBlt(target, 0, 0, width, height, sheet->dc(), before(source_x_), before(source_y_), SRCCOPY);
   } else {
     // Nothing to show for this state: the window's own background stays.
-    PaintParentBackground(hwnd_, dc);
+    PaintParentBackground(hwnd_, target);
   }
   if (framed_) {
     // The key keeps its picture under its colour, so a tinted key still
     // shows its legend and its state.
-    if (framed_percent_ > 0 && width > 2 && height > 2) {
-      UniqueMemoryDc wash(CreateCompatibleDC(dc));
-      UniqueBitmap pixel(CreateCompatibleBitmap(dc, 1, 1));
-      if (wash && pixel) {
-        SelectedObject use_pixel(wash.get(), pixel.get());
-        SetPixel(wash.get(), 0, 0, framed_colour_);
-        const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(framed_percent_ * 255 / 100), 0};
-        GdiAlphaBlend(dc, 1, 1, width - 2, height - 2, wash.get(), 0, 0, 1, 1, blend);
+    if (target != dc && framed_percent_ > 0 && width > 2 && height > 2) {
+      GdiFlush();
+      const uint32_t p = static_cast<uint32_t>(framed_percent_), q = 100 - p;
+      const uint32_t r = GetRValue(framed_colour_) * p, g = GetGValue(framed_colour_) * p, b = GetBValue(framed_colour_) * p;
+      for (int y = 1; y < height - 1; ++y) {
+        uint32_t* row = scratch_bits_ + static_cast<size_t>(y) * static_cast<size_t>(scratch_width_);
+        for (int x = 1; x < width - 1; ++x) {
+          const uint32_t px = row[x];  // 0x00RRGGBB
+          row[x] = ((((px >> 16) & 0xFF) * q + r) / 100) << 16 | ((((px >> 8) & 0xFF) * q + g) / 100) << 8 |
+                   (((px & 0xFF) * q + b) / 100);
+        }
       }
     }
     UniquePen pen(CreatePen(PS_SOLID, 2, framed_colour_));
-    SelectedObject use_pen(dc, pen.get());
-    SelectedObject no_fill(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, 1, 1, width - 1, height - 1);
+    SelectedObject use_pen(target, pen.get());
+    SelectedObject no_fill(target, GetStockObject(NULL_BRUSH));
+    Rectangle(target, 1, 1, width - 1, height - 1);
+    if (target != dc) BitBlt(dc, 0, 0, width, height, target, 0, 0, SRCCOPY);
   }
   if (show_text_) DrawCaption(dc, client);
   if (draw_callback_) draw_callback_(hwnd_, choice == FaceSheet::kNormal);
+}
+
+HDC CPngButton::Scratch(HDC like, int width, int height) {
+  if (width <= 0 || height <= 0) return nullptr;
+  if (scratch_dc_ && scratch_width_ == width && scratch_height_ == height) return scratch_dc_.get();
+  scratch_dc_.reset();
+  scratch_bitmap_.reset();
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueBitmap bitmap(CreateDIBSection(like, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueMemoryDc memory(CreateCompatibleDC(like));
+  if (!bitmap || !memory || !bits) return nullptr;
+  SelectObject(memory.get(), bitmap.get());
+  scratch_bitmap_ = std::move(bitmap);
+  scratch_dc_ = std::move(memory);
+  scratch_bits_ = static_cast<uint32_t*>(bits);
+  scratch_width_ = width;
+  scratch_height_ = height;
+  return scratch_dc_.get();
 }
 
 void CPngButton::DrawCaption(HDC dc, const RECT& client) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -42,6 +43,11 @@ class CPngButton {
   // The tint: the colour laid over the face at the percentage, framed by a
   // 2-pixel line of the colour. Redraws when anything changed.
   void SetFramed(COLORREF colour, int percent, bool framed);
+  // The same without drawing: true when anything changed. An animation then
+  // draws the changed buttons itself (DrawInto), all in one go.
+  bool ChangeFramed(COLORREF colour, int percent, bool framed);
+  // Draws the button's face into a DC whose origin is the button's corner.
+  void DrawInto(HDC dc);
   void SetTextStyle(bool show, int size, std::wstring face, COLORREF colour, UINT format);
   void SetRotation(int tenths, bool rotated);
   // Keeps the caption this far from the right and bottom edges (0 at first).
@@ -80,6 +86,8 @@ class CPngButton {
   void Draw(HDC dc, const RECT& client);
   void DrawCaption(HDC dc, const RECT& client);
   void EnsureTooltip();
+  // A 32-bit picture of the button's size to build a tinted face in (kept).
+  HDC Scratch(HDC like, int width, int height);
   const StateSheet* SheetFor(FaceSheet sheet) const;
 
   HWND hwnd_ = nullptr;
@@ -115,6 +123,13 @@ class CPngButton {
   HWND tooltip_ = nullptr;
   bool tool_added_ = false;
   DrawCallback draw_callback_;
+  // The picture a tinted face is built in; its DC, declared after it, goes
+  // first and lets the picture go.
+  UniqueBitmap scratch_bitmap_;
+  UniqueMemoryDc scratch_dc_;
+  uint32_t* scratch_bits_ = nullptr;
+  int scratch_width_ = 0;
+  int scratch_height_ = 0;
 };
 
 }  // namespace velkor
