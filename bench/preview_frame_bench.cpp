@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     HBITMAP bmp = CreateCompatibleBitmap(screen, 200, 200);
-    SelectObject(mem, bmp);
+    HGDIOBJ old = SelectObject(mem, bmp);
     for (int round = 0; round < 5; ++round) {
       const auto t0 = Clock::now();
       int n = 0;
@@ -83,6 +83,11 @@ int main(int argc, char** argv) {
       }
       std::printf("draw only, %d buttons, framed %d: %.0fus\n", n, round % 2 == 0, Us(Clock::now() - t0));
     }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    dialog.Destroy();
     return 0;
   }
   std::printf("%-7s %-12s %10s %10s %10s\n", "effect", "colour", "median", "p99", "max");

@@ -1,5 +1,7 @@
 #include "app/win32/keyboard_panel.h"
 
+#include <optional>
+
 #include "app/keyboard_panel.h"
 #include "app/main_window_rules.h"
 #include "app/win32/app_settings.h"
@@ -131,7 +133,7 @@ void CKeyboardPanel::ShowPreviewFrame(const PreviewFrame& frame) {
       // drawn here in one go through the window's own DC (which does not
       // leave the buttons out), not each through a paint message of its own.
       HWND w = dialog_.hwnd();
-      HDC dc = nullptr;
+      std::optional<WindowDc> window_dc;
       const bool drawn = IsWindowVisible(w) && !IsIconic(w);
       for (size_t i = 0; i < LitKeys().size(); ++i) {
         CPngButton* button = Button(LitKeys()[i].control);
@@ -141,7 +143,9 @@ void CKeyboardPanel::ShowPreviewFrame(const PreviewFrame& frame) {
                                  ? button->ChangeFramed(0, kLook.tint_strength, false)
                                  : button->ChangeFramed(static_cast<COLORREF>(tint & 0xFFFFFF), kLook.tint_strength, true);
         if (!changed || !drawn || !IsWindowVisible(button->hwnd())) continue;
-        if (!dc && !(dc = GetDCEx(w, nullptr, DCX_CACHE))) {
+        if (!window_dc) window_dc.emplace(w, DCX_CACHE);
+        HDC dc = window_dc->get();
+        if (!dc) {
           InvalidateRect(button->hwnd(), nullptr, FALSE);
           continue;
         }
@@ -154,7 +158,6 @@ void CKeyboardPanel::ShowPreviewFrame(const PreviewFrame& frame) {
         button->DrawInto(dc);
         RestoreDC(dc, saved);
       }
-      if (dc) ReleaseDC(w, dc);
       return;
     }
   }

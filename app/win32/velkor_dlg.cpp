@@ -171,7 +171,11 @@ class CVelkorDlg::Panel : public KeyboardPanelHost, public LightingView {
     if (dlg_.LampOn()) dlg_.ToggleLamp();
   }
   void RestoreLightingDefaults() override {
-    if (auto session = dlg_.TryKeyboard()) dlg_.lighting_->RestoreDefaults();
+    if (auto session = dlg_.TryKeyboard()) {
+      dlg_.lighting_->RestoreDefaults();
+      // Effect 1 was selected: its preview starts afresh, as any selection's.
+      dlg_.RestartPreview();
+    }
   }
   int KeyboardProfile() override { return App().commands->cached_active_profile(); }
   // After the button's lighting steps have let the keyboard go: the switch

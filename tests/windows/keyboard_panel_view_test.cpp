@@ -83,6 +83,7 @@ class KeyboardPanelViewTest : public ::testing::Test {
 
 TEST_F(KeyboardPanelViewTest, APreviewFrameTintsTheKeysItNamesAndDrawsThemAtOnce) {
   const COLORREF plain = ScreenPixel(IDC_MAIN_KEY_A);
+  const COLORREF neighbour = ScreenPixel(IDC_MAIN_KEY_S);
   PreviewFrame frame;
   frame.kind = PreviewFrameKind::kTints;
   frame.tints.fill(kNoTint);
@@ -102,16 +103,22 @@ TEST_F(KeyboardPanelViewTest, APreviewFrameTintsTheKeysItNamesAndDrawsThemAtOnce
   const COLORREF tinted = ScreenPixel(IDC_MAIN_KEY_A);
   EXPECT_NEAR(GetRValue(tinted), (255 + GetRValue(plain)) / 2, 3) << std::hex << plain << " " << tinted;
   EXPECT_NEAR(GetGValue(tinted), GetGValue(plain) / 2, 3);
+  EXPECT_EQ(ScreenPixel(IDC_MAIN_KEY_S), neighbour) << "an untinted key is left as it was";
+
+  // The next frame without A's tint draws it plain again at once.
+  frame.tints[static_cast<size_t>(a)] = kNoTint;
+  panel_->ShowPreviewFrame(frame);
+  EXPECT_FALSE(Key(IDC_MAIN_KEY_A).framed());
+  EXPECT_EQ(ScreenPixel(IDC_MAIN_KEY_A), plain);
 
   // A frame that leaves the keys alone, then one that clears every tint and check.
   Key(IDC_MAIN_KEY_S).SetChecked(true, true);
   frame.kind = PreviewFrameKind::kLeave;
   frame.tints.fill(kNoTint);
   panel_->ShowPreviewFrame(frame);
-  EXPECT_TRUE(Key(IDC_MAIN_KEY_A).framed());
+  EXPECT_TRUE(Key(IDC_MAIN_G1).framed());
   frame.kind = PreviewFrameKind::kClearTints;
   panel_->ShowPreviewFrame(frame);
-  EXPECT_FALSE(Key(IDC_MAIN_KEY_A).framed());
   EXPECT_FALSE(Key(IDC_MAIN_G1).framed());
   EXPECT_FALSE(Key(IDC_MAIN_KEY_S).checked());
 }

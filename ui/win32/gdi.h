@@ -27,6 +27,8 @@ using UniqueMemoryDc = UniqueResource<HDC, nullptr, MemoryDcCloser>;
 class WindowDc {
  public:
   explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  // GetDCEx with these flags (released the same way).
+  WindowDc(HWND hwnd, DWORD flags) : hwnd_(hwnd), dc_(GetDCEx(hwnd, nullptr, flags)) {}
   ~WindowDc() {
     if (dc_) ReleaseDC(hwnd_, dc_);
   }

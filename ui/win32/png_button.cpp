@@ -228,6 +228,8 @@ HDC CPngButton::Scratch(HDC like, int width, int height) {
   if (scratch_dc_ && scratch_width_ == width && scratch_height_ == height) return scratch_dc_.get();
   scratch_dc_.reset();
   scratch_bitmap_.reset();
+  scratch_bits_ = nullptr;
+  scratch_width_ = scratch_height_ = 0;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
