@@ -1,6 +1,7 @@
 #include "app/win32/velkor_dlg.h"
 
 #include <commdlg.h>
+#include <windowsx.h>
 #include <shellapi.h>
 #include <wtsapi32.h>
 
@@ -77,7 +78,7 @@ class CVelkorDlg::Ui : public ProfileUi {
     if (dlg_.worker_ && dlg_.worker_->OnWorkerThread()) return answer.load();
     return dlg_.Ask(question, false);
   }
-  bool CompositeDialogOpen() override { return false; }
+  bool CompositeDialogOpen() override { return composite_open.load(); }
   bool MainHasUnappliedChanges() override { return dlg_.apply_.pending(); }
   bool ManagerHasUnappliedChanges() override { return false; }
   bool ManagerOpen() override { return manager_open.load(); }
@@ -91,6 +92,8 @@ class CVelkorDlg::Ui : public ProfileUi {
   std::atomic<uint64_t> job_serial{0};
   std::atomic<bool> answer{false};
   std::atomic<bool> manager_open{false};
+  // The key editor runs: a profile switch would change the keys under it.
+  std::atomic<bool> composite_open{false};
 
  private:
   CVelkorDlg& dlg_;
@@ -150,11 +153,9 @@ class CVelkorDlg::Events : public TransportListener {
   CVelkorDlg& dlg_;
 };
 
-// The buttons around the keyboard picture and the lighting operations'
-// window side, on the window's thread. Until the lighting panel's own
-// controls are built, only what the keyboard picture shows of the lighting
-// is drawn: tints, the report rate, the lamp.
-class CVelkorDlg::Panel : public KeyboardPanelHost, public LightingView {
+// What the buttons around the keyboard picture ask of the window, on the
+// window's thread.
+class CVelkorDlg::Panel : public KeyboardPanelHost {
  public:
   explicit Panel(CVelkorDlg& dlg) : dlg_(dlg) {}
 
@@ -162,10 +163,10 @@ class CVelkorDlg::Panel : public KeyboardPanelHost, public LightingView {
   void LoadLighting(bool with_user_modes) override { dlg_.lighting_->LoadLighting(with_user_modes); }
   bool UserModesSupported() override { return dlg_.lighting_->state().effects.Contains(kUserDefinedEffect); }
   void ReloadUserModes() override {
-    ShowUserModeNames(dlg_.lighting_->UserModeNames());
+    dlg_.LightingPanelView().ShowUserModeNames(dlg_.lighting_->UserModeNames());
     dlg_.lighting_->LoadUserMode();
   }
-  void RebuildLightingPanel() override { RebuildPanel(); }
+  void RebuildLightingPanel() override { dlg_.LightingPanelView().RebuildPanel(); }
   bool PanelSwitchOn() override { return dlg_.LampOn(); }
   void TurnPanelSwitchOff() override {
     if (dlg_.LampOn()) dlg_.ToggleLamp();
@@ -173,8 +174,9 @@ class CVelkorDlg::Panel : public KeyboardPanelHost, public LightingView {
   void RestoreLightingDefaults() override {
     if (auto session = dlg_.TryKeyboard()) {
       dlg_.lighting_->RestoreDefaults();
-      // Effect 1 was selected: its preview starts afresh, as any selection's.
-      dlg_.RestartPreview();
+      // Effect 1 was selected: the panel shows it and its preview starts
+      // afresh, as any selection's.
+      dlg_.LightingPanelView().RebuildPanel(true);
     }
   }
   int KeyboardProfile() override { return App().commands->cached_active_profile(); }
@@ -198,24 +200,6 @@ class CVelkorDlg::Panel : public KeyboardPanelHost, public LightingView {
   }
   void Apply() override { dlg_.Apply(); }
 
-  void ClearEffectList() override {}
-  void ShowUserModeNames(const std::vector<std::u16string>&) override {}
-  void ShowColourFields(Colour) override {}
-  void TintKey(int control, Colour colour) override { dlg_.panel_->TintKey(control, colour); }
-  void SelectEffectInList(int) override {}
-  void ShowSliders(int, int) override {}
-  void ShowEffectColours(Colour, bool, Colour, bool, Colour, bool) override {}
-  void ShowUserMode(int, Colour, Colour, int) override {}
-  void ShowReportRate(int index) override { dlg_.panel_->ShowReportRate(index); }
-  void RebuildPanel() override {
-    const LightingState& state = dlg_.lighting_->state();
-    dlg_.panel_->ShowReportRate(state.report_rate);
-    if (state.panel_switch && state.effect == kUserDefinedEffect) dlg_.lighting_->ShowKeyColours();
-    dlg_.panel_->ShowLamp(state.panel_switch);
-    // An effect changed on the keyboard (or a profile with another one)
-    // starts its preview afresh, as a selection in the list does.
-    if (state.effect != dlg_.previewed_effect_) dlg_.RestartPreview();
-  }
 
  private:
   CVelkorDlg& dlg_;
@@ -234,6 +218,13 @@ CVelkorDlg::CVelkorDlg()
   ui_ = std::make_unique<Ui>(*this);
   panel_ = std::make_unique<CKeyboardPanel>(*this, controls_, [this] { SetPendingChanges(true); });
   panel_host_ = std::make_unique<Panel>(*this);
+  CLightingPanel::Hooks hooks;
+  hooks.show_current_bank = [this] { ShowCurrentBank(); };
+  hooks.restart_preview = [this] { RestartPreview(); };
+  hooks.effect_names = [](const EffectList& effects) {
+    return EffectNames(App().ini, App().facts.main_skin, App().language ? App().language->language() : 0, effects);
+  };
+  lighting_view_ = std::make_unique<CLightingPanel>(*this, *panel_, std::move(hooks), [this] { return TryKeyboard(); });
   presence_host_ = std::make_unique<Presence>(*this);
   events_ = std::make_unique<Events>(*this);
 }
@@ -294,7 +285,8 @@ void CVelkorDlg::BindDeviceLink() {
   operations_ = std::make_unique<ProfileOperations>(*profiles_, app.locks, *app.commands, *folder_, *ui_,
                                                     app.language.get());
   lighting_ = std::make_unique<LightingOperations>(
-      *app.commands, app.ini, LightingFilesFor(DocumentsFolder(), app.facts.skin_colour_file_prefix), *panel_host_);
+      *app.commands, app.ini, LightingFilesFor(DocumentsFolder(), app.facts.skin_colour_file_prefix), LightingPanelView());
+  LightingPanelView().Bind(lighting_.get());
   worker_ = new DeviceWorker();
   app.transport->SetListener(events_.get());
   app.transport->StartInterfaceReads();
@@ -362,6 +354,7 @@ BOOL CVelkorDlg::OnInitDialog() {
     SetDlgItemTextW(w, GKeyControl(g), W(GKeyCaption(0, g - 1)));
   }
   panel_->Attach();
+  lighting_view_->Attach();
   panel_->ShowLamp(lighting_->ReadPanelSwitch());
 
   // 16. The busy picture's frames.
@@ -433,7 +426,11 @@ void CVelkorDlg::RefreshLanguageTexts() {
       }
     }
   }
-  panel_->ShowLabels(App().language ? App().language->language() : 0);
+  const int language = App().language ? App().language->language() : 0;
+  panel_->ShowLabels(language);
+  lighting_view_->ShowLabels(language);
+  // The effects' names are the language's too.
+  if (lighting_ && !lighting_->state().effects.empty()) LightingPanelView().RebuildPanel();
   tray_.SetTooltip(W(Text(LangKey::KEYBOARD_TRAY_DESC)));
   RebuildProfileMenu();
   InvalidateRect(w, nullptr, TRUE);
@@ -462,6 +459,7 @@ void CVelkorDlg::ShowMainWindow() {
     nc_paint_.Stop();
     ShowWindow(w, SW_SHOWNORMAL);
     SetForegroundWindow(w);
+    if (PreviewVisible()) SetTimer(w, kTimerPreview, 100, nullptr);
   } else {
     Tell(Text(LangKey::MAIN_NO_DEVICE_PROMPT));
   }
@@ -575,10 +573,7 @@ bool CVelkorDlg::LampOn() const { return lighting_ && lighting_->state().panel_s
 void CVelkorDlg::ToggleLamp() {
   if (!lighting_) return;
   if (LampOn()) {
-    lighting_->SetPanelSwitch(false);
-    panel_->ShowLamp(false);
-    panel_->ClearTints();
-    ShowCurrentBank();
+    LightingPanelView().TurnLampOff();
     return;
   }
   // On only once the keyboard's profile was selected again (which may ask
@@ -590,17 +585,14 @@ void CVelkorDlg::ToggleLamp() {
   if (!apply_.job_running()) lamp_on_after_switch_ = false;
 }
 
-void CVelkorDlg::TurnLampOn() {
-  panel_->ClearTints();
-  lighting_->SetPanelSwitch(true);
-  panel_->ShowLamp(true);
-}
+void CVelkorDlg::TurnLampOn() { LightingPanelView().TurnLampOn(); }
+
+bool CVelkorDlg::PreviewVisible() { return LampOn() && !shut_down_ && IsWindowVisible(hwnd()); }
 
 void CVelkorDlg::RestartPreview() {
-  previewed_effect_ = lighting_ ? lighting_->state().effect : -1;
   preview_.MarkForReinitialisation();
   DrawPreviewFrame(false);
-  if (!shut_down_) SetTimer(hwnd(), kTimerPreview, 100, nullptr);
+  if (PreviewVisible()) SetTimer(hwnd(), kTimerPreview, 100, nullptr);
 }
 
 void CVelkorDlg::DrawPreviewFrame(bool tick) {
@@ -660,8 +652,10 @@ void CVelkorDlg::RunStandIn(SkinWindow window, const std::u16string& skin, const
   dialog.on_open = std::move(on_open);
   stand_in_ = &dialog;
   ui_->manager_open.store(template_id == IDD_PROFILE_MANAGER);
+  ui_->composite_open.store(template_id == IDD_KEY_EDITOR);
   dialog.DoModal();
   ui_->manager_open.store(false);
+  ui_->composite_open.store(false);
   stand_in_ = nullptr;
 }
 
@@ -915,6 +909,7 @@ bool CVelkorDlg::OnCommand(int id, int notification) {
       return true;
     }
   }
+  if (lighting_view_->OnCommand(id, notification)) return true;
   const RoutedCommand routed = RouteMainCommand(id);
   switch (routed.command) {
     case MainCommand::kNone:
@@ -1119,7 +1114,9 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
           // every 50 ms.
           KillTimer(hwnd(), kTimerPreview);
           DrawPreviewFrame(true);
-          if (!shut_down_) SetTimer(hwnd(), kTimerPreview, 50, nullptr);
+          // Hidden, or with the lamp off, nothing would show: the timer
+          // sleeps until the window is shown or the lamp turned on.
+          if (PreviewVisible()) SetTimer(hwnd(), kTimerPreview, 50, nullptr);
           break;
         default:
           return false;
@@ -1146,6 +1143,14 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
         result = 0;
         return true;
       }
+      break;
+    case kSliderMovedMessage:
+      lighting_view_->OnSliderMessage(wparam, lparam);
+      result = 0;
+      return true;
+    case WM_LBUTTONDOWN:
+      // The colour wheel first; the press then moves the window as anywhere.
+      lighting_view_->OnWindowButtonDown(POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
       break;
     case WM_QUERYDRAGICON:
       result = reinterpret_cast<INT_PTR>(icon_);

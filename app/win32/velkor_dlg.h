@@ -18,6 +18,7 @@
 #include "app/presence.h"
 #include "app/win32/keyboard_panel.h"
 #include "app/win32/small_dialogs.h"
+#include "editors/win32/lighting_panel.h"
 #include "model/key_summary.h"
 #include "model/lighting_operations.h"
 #include "model/lighting_preview.h"
@@ -91,6 +92,10 @@ class CVelkorDlg : public CBaseDialog {
   bool LampOn() const;
   void ToggleLamp();
   void TurnLampOn();
+  LightingPanel& LightingPanelView() { return lighting_view_->panel(); }
+  // The preview's timer runs while a person can see it: the window shown
+  // and the lamp on.
+  bool PreviewVisible();
   void SetReportRate(int index);
   // The preview starts the selected effect afresh: marked for
   // re-initialisation, one frame at once, the next in 100 ms.
@@ -137,11 +142,11 @@ class CVelkorDlg : public CBaseDialog {
   std::unique_ptr<Events> events_;
   std::unique_ptr<CKeyboardPanel> panel_;
   std::unique_ptr<Panel> panel_host_;
+  std::unique_ptr<CLightingPanel> lighting_view_;
   std::unique_ptr<LightingOperations> lighting_;
   LightingPreview preview_;
   ClockSeededPreviewRandom preview_random_;
   PreviewFrame preview_frame_;
-  int previewed_effect_ = -1;
   // The lamp goes on once the keyboard's profile was selected again.
   bool lamp_on_after_switch_ = false;
   // A profile button's switch: a refused one takes the lighting back.

@@ -54,6 +54,11 @@ kbemu log clear >/dev/null
 (cd "$bin" && "$run" "$state" "$bin/Velkor.exe" >/dev/null 2>&1 &)
 wait_for 1 probe visible || fail "the main window did not open"
 wait_for 30 count ReadKeyMapBlock || fail "the keyboard was not read"
+# Keys edit assignments with the lamp off, whatever an earlier run left.
+if [ "$(probe shown 1146)" = 1 ]; then
+  click_at "$(probe center 1167)" || fail "no lamp"
+  wait_for 0 probe shown 1146 || fail "the lamp did not go off"
+fi
 
 # A key button under the pointer changes its face: the window's region and
 # the owner-drawn button take a real pointer.
@@ -99,6 +104,27 @@ wait_for 1 probe enabled 1010 || fail "the flip buttons did not bring F1..F4 bac
 kbemu log clear >/dev/null
 click_at "$(probe center 1167)" || fail "no lamp"
 wait_for 1 count WriteConfigBlock || fail "the lamp did not select the profile again"
+
+# The colour wheel (its centre 140, 144 from the window's corner, radius 63):
+# a click 50 pixels right of the centre picks the colour under the pointer
+# into the number fields and applies it once per field; 64 pixels away it
+# picks nothing. The lamp is on and effect 1 takes a colour.
+wait_for 1 probe shown 1146 || fail "the effect list did not show with the lamp on"
+read -r ox oy <<<"$(probe origin)"
+kbemu log clear >/dev/null
+before="$(probe text 1223) $(probe text 1225) $(probe text 1226)"
+click_at "$((ox + 204)) $((oy + 144))"
+sleep 0.5
+[ "$(count WriteParameters)" = 0 ] || fail "a click 64 pixels from the wheel's centre applied a colour"
+[ "$(probe text 1223) $(probe text 1225) $(probe text 1226)" = "$before" ] || fail "a click outside the wheel changed the fields"
+click_at "$((ox + 190)) $((oy + 144))"
+wait_for 6 count WriteParameters || fail "a click on the wheel did not apply the colour three times: $(kbemu log 40)"
+picked="$(probe text 1223) $(probe text 1225) $(probe text 1226)"
+[ "$picked" != "$before" ] || fail "the wheel's colour did not reach the fields ($picked)"
+read -r r g b <<<"$picked"
+expected="$(printf '%02X %02X %02X' "$r" "$g" "$b")"
+kbemu log 40 | grep -q "> WriteParameters .*$expected" || fail "the picked colour $expected was not written: $(kbemu log 40)"
+
 click_at "$(probe center 1167)" || fail "no lamp"
 
 # OK hides the window and sends nothing more (nothing is pending).

@@ -108,6 +108,8 @@ class AppDriver {
   bool ControlEnabled(int id);
   bool ControlChecked(int id);
   bool HasControl(int id);
+  // A control of the main window, for messages a test sends it itself.
+  HWND Control(int id);
   bool MainVisible();
   DriverTrayState Tray();
 
@@ -153,7 +155,6 @@ class AppDriver {
   }
 
  private:
-  HWND Control(int id);
   template <class F>
   void ForEachTopDialog(F f);
 

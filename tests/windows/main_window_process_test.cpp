@@ -9,6 +9,8 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <thread>
+#include <cstdio>
 #include <vector>
 
 #include "app/startup_facts.h"
@@ -118,6 +120,7 @@ class MainWindowTest : public ::testing::Test {
     driver_.End(5000);
     TerminateAll(L"Tassel.exe");
     SetFlipSetting(nullptr);
+    WritePrivateProfileStringW(L"KEYCOLOR", L"DengCheck", L"0", LightingSettings().c_str());
   }
 
   // Starts the program with a keyboard and waits until it has read it.
@@ -737,6 +740,178 @@ TEST_F(MainWindowTest, AMissingSkinPictureEndsTheProgramSilently) {
   ASSERT_TRUE(driver_.WaitExit(kWaitMs));
   EXPECT_EQ(driver_.ExitCode(), 0u);
   EXPECT_EQ(driver_.FindMessageBox(), nullptr);
+}
+
+// ---- The lighting panel ----------------------------------------------------------------
+
+// A request's bytes from the command on: code, length, address (low, high),
+// status and, for a write, its payload ("06 01 02 00 00 03").
+std::string Sent(const KbemuRequest& r) {
+  const bool write = r.bytes.size() > 4 && (r.bytes[3] == 0x06 || r.bytes[3] == 0x11);
+  const size_t end = std::min<size_t>(write ? 8u + r.bytes[4] : 8u, r.bytes.size());
+  std::string text;
+  char b[4];
+  for (size_t i = 3; i < end; ++i) {
+    std::snprintf(b, sizeof(b), i > 3 ? " %02X" : "%02X", r.bytes[i]);
+    text += b;
+  }
+  return text;
+}
+
+// The lighting writes of the log, without the access brackets around them.
+std::vector<std::string> LightingWrites() {
+  std::vector<std::string> writes;
+  for (const KbemuRequest& r : KbemuRequests()) {
+    if (r.name == "WriteParameters" || r.name == "WriteKeyColours") writes.push_back(Sent(r));
+  }
+  return writes;
+}
+
+class LightingPanelProcessTest : public MainWindowTest {
+ protected:
+  void LampOn() {
+    ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_LAMP));
+    ASSERT_TRUE(driver_.WaitFor([] { return LampSetting(); }, kWaitMs));
+    ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlVisible(IDC_MAIN_EFFECT_LIST); }, kWaitMs));
+  }
+  // The keyboard lists effects 1..18, then 20.
+  void SelectEffect(int effect) {
+    HWND list = driver_.Control(IDC_MAIN_EFFECT_LIST);
+    const int index = effect == 20 ? 18 : effect - 1;
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(IDC_MAIN_EFFECT_LIST, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+  }
+  std::wstring Fields() {
+    return driver_.ControlText(IDC_MAIN_RED) + L"," + driver_.ControlText(IDC_MAIN_GREEN) + L"," +
+           driver_.ControlText(IDC_MAIN_BLUE);
+  }
+};
+
+TEST_F(LightingPanelProcessTest, WithTheLampOffAPresetFillsTheFieldsAndSendsNothing) {
+  StartWithKeyboard();
+  Show();
+  EXPECT_FALSE(driver_.ControlVisible(IDC_MAIN_EFFECT_LIST));
+  EXPECT_TRUE(driver_.ControlVisible(IDC_MAIN_PRESET1));
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_PRESET3));
+  EXPECT_EQ(Fields(), L"1,126,255");
+  EXPECT_TRUE(KbemuRequests().empty());
+}
+
+TEST_F(LightingPanelProcessTest, EachEffectShowsItsControlsAndTheSlidersAndColoursWrite) {
+  StartWithKeyboard();
+  Show();
+  LampOn();
+  KbemuClearLog();
+  SelectEffect(4);
+  EXPECT_EQ(LightingWrites(), std::vector<std::string>{"06 01 00 00 00 04"});
+  EXPECT_TRUE(driver_.ControlVisible(IDC_MAIN_SPEED_SLIDER));
+  for (int colour : {IDC_MAIN_FY_COLOR, IDC_MAIN_HX_COLOR, IDC_MAIN_HX_MULTI, IDC_MAIN_USER_PAINT_COLOR}) {
+    EXPECT_FALSE(driver_.ControlVisible(colour)) << colour;
+  }
+  SelectEffect(17);
+  EXPECT_TRUE(driver_.ControlVisible(IDC_MAIN_FOUR_RED));
+  EXPECT_TRUE(driver_.ControlVisible(IDC_MAIN_FOUR_BLUE));
+  EXPECT_FALSE(driver_.ControlVisible(IDC_MAIN_SPEED_SLIDER));
+  SelectEffect(12);
+  EXPECT_TRUE(driver_.ControlVisible(IDC_MAIN_DIRECTION_FIRST));
+  EXPECT_TRUE(driver_.ControlVisible(IDC_MAIN_DIRECTION_SECOND));
+  EXPECT_FALSE(driver_.ControlVisible(IDC_MAIN_DIRECTION_FIRST_LABEL));
+  EXPECT_FALSE(driver_.ControlVisible(IDC_MAIN_DIRECTION_SECOND_LABEL));
+
+  // The speed slider pressed a quarter of the way along: position 1, speed 3.
+  HWND slider = driver_.Control(IDC_MAIN_SPEED_SLIDER);
+  RECT r{};
+  GetClientRect(slider, &r);
+  KbemuClearLog();
+  PostMessageW(slider, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((r.right - 1) / 4, r.bottom / 2));
+  PostMessageW(slider, WM_LBUTTONUP, 0, MAKELPARAM((r.right - 1) / 4, r.bottom / 2));
+  EXPECT_TRUE(driver_.WaitFor([] { return LightingWrites() == std::vector<std::string>{"06 01 02 00 00 03"}; }, kWaitMs))
+      << "speed 3 written";
+
+  // Multicolour on under effect 16, then a preset: multicolour off first.
+  SelectEffect(16);
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_FY_MULTI));
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_PRESET1));
+  EXPECT_EQ(LightingWrites(), (std::vector<std::string>{"06 01 04 00 00 00", "06 03 05 00 00 EC 63 1F"}));
+  EXPECT_EQ(Fields(), L"236,99,31");
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_HX_MULTI));
+  EXPECT_EQ(LightingWrites(), std::vector<std::string>{"06 01 04 00 00 01"}) << "the marks showed it off";
+}
+
+TEST_F(LightingPanelProcessTest, NumberFieldsCapAtTwoFiftyFiveAndRefuseAnEmptyField) {
+  StartWithKeyboard();
+  Show();
+  LampOn();  // effect 1: the fields are its colour
+  KbemuClearLog();
+  SendMessageW(driver_.Control(IDC_MAIN_RED), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"300"));
+  ASSERT_TRUE(driver_.Answers(5000));
+  EXPECT_EQ(driver_.ControlText(IDC_MAIN_RED), L"255");
+  const std::vector<std::string> writes = LightingWrites();
+  ASSERT_FALSE(writes.empty());
+  EXPECT_EQ(writes.back().substr(0, 14), "06 03 05 00 00");
+  EXPECT_EQ(writes.back().substr(15, 2), "FF");
+  const std::wstring green = driver_.ControlText(IDC_MAIN_GREEN);
+
+  // An emptied field: the message, then its number back. The change runs
+  // the message box, so it is sent from a thread of its own.
+  HWND field = driver_.Control(IDC_MAIN_GREEN);
+  std::thread emptying([field] { SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"")); });
+  std::wstring text;
+  const bool asked = driver_.WaitMessageBox(kWaitMs, &text);
+  if (asked) driver_.AnswerMessageBox(IDOK);
+  emptying.join();
+  ASSERT_TRUE(asked);
+  EXPECT_EQ(text, L"Enter an integer.");
+  EXPECT_EQ(driver_.ControlText(IDC_MAIN_GREEN), green);
+}
+
+TEST_F(LightingPanelProcessTest, TheLampStaysOffWhileTheKeyEditorIsOpen) {
+  StartWithKeyboard();
+  Show();
+  driver_.PostCommand(IDC_MAIN_KEY_A);
+  ASSERT_TRUE(driver_.WaitFor([&] { return OpenEditor(driver_.process_id(), false).has_value(); }, kWaitMs));
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_LAMP));
+  // The profile cannot be selected again under the editor: it says so.
+  std::wstring text;
+  ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs, &text));
+  EXPECT_TRUE(driver_.AnswerMessageBox(IDOK));
+  EXPECT_FALSE(driver_.WaitFor([] { return LampSetting(); }, 1000));
+  EXPECT_FALSE(driver_.ControlVisible(IDC_MAIN_EFFECT_LIST));
+  ASSERT_TRUE(driver_.WaitFor([&] { return OpenEditor(driver_.process_id()).has_value(); }, kWaitMs));
+  ASSERT_TRUE(driver_.WaitFor([&] { return !OpenEditor(driver_.process_id(), false).has_value(); }, kWaitMs));
+  std::optional<EditorOpened> opened;
+  driver_.PostCommand(IDC_MAIN_KEY_B);
+  ASSERT_TRUE(driver_.WaitFor([&] { return (opened = OpenEditor(driver_.process_id())).has_value(); }, kWaitMs));
+  EXPECT_EQ(opened->control, IDC_MAIN_KEY_B);
+}
+
+TEST_F(LightingPanelProcessTest, PaintingInTheUserEffectWritesTheKeyAndItsEntryAndTheLightingKeyIsFollowed) {
+  StartWithKeyboard();
+  Show();
+  LampOn();
+  SelectEffect(20);
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_PRESET2));  // the paint colour (254, 0, 0)
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_KEY_A));
+  // Key A lights at position 64: bytes 192.. of profile 0's colour block.
+  EXPECT_EQ(LightingWrites(), std::vector<std::string>{"11 03 C0 00 00 FE 00 00"});
+  wchar_t entry[32] = {};
+  GetPrivateProfileStringW(L"Mode0", L"64", L"", entry, 32,
+                           (ToWide(DocumentsFolder()) + L"\\QN582\\UserDengColor_0.userd").c_str());
+  EXPECT_STREQ(entry, L"254,0,0,0");
+
+  // The keyboard's own lighting key steps to the next effect: the list follows.
+  KbemuClearLog();
+  Kbemu(L"lightkey");
+  HWND list = driver_.Control(IDC_MAIN_EFFECT_LIST);
+  EXPECT_TRUE(driver_.WaitFor([&] { return SendMessageW(list, CB_GETCURSEL, 0, 0) == 0; }, kWaitMs))
+      << "effect 1 after 20";
+  EXPECT_TRUE(driver_.ControlVisible(IDC_MAIN_FY_COLOR));
+  EXPECT_FALSE(driver_.ControlVisible(IDC_MAIN_USER_MODE_LIST));
 }
 
 }  // namespace

@@ -6,6 +6,10 @@
 //   velkor_probe ready              1 once the program has finished its start, else 0
 //   velkor_probe first              1 when the program's process is the first the system lists
 //   velkor_probe center ID          screen centre "X Y" of the control ID
+//   velkor_probe origin             screen "X Y" of the main window's top-left corner
+//   velkor_probe text ID            the control's text
+//   velkor_probe shown ID           1 when the control is visible, else 0
+//   velkor_probe select ID INDEX    selects a drop-down list's item as a person's choice does
 //   velkor_probe enabled ID         1 or 0
 //   velkor_probe box                the open message box's text, or nothing
 //   velkor_probe box-button ID      screen centre "X Y" of that message box button
@@ -92,6 +96,32 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"center") return PrintCenter(GetDlgItem(main, id));
+  if (command == L"origin") {
+    RECT r{};
+    GetWindowRect(main, &r);
+    std::printf("%ld %ld\n", r.left, r.top);
+    return 0;
+  }
+  if (command == L"select" && argc > 3) {
+    HWND list = GetDlgItem(main, id);
+    if (!list) return 1;
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(_wtoi(argv[3])), 0);
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    return 0;
+  }
+  if (command == L"text" || command == L"shown") {
+    HWND control = GetDlgItem(main, id);
+    if (!control) return 1;
+    if (command == L"shown") {
+      std::printf("%d\n", IsWindowVisible(control) ? 1 : 0);
+      return 0;
+    }
+    // Another process's edit control answers only the message itself.
+    wchar_t text[256] = {};
+    SendMessageW(control, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    std::printf("%s\n", Utf8(text).c_str());
+    return 0;
+  }
   if (command == L"post" && argc > 4) {
     return PostMessageW(main, static_cast<UINT>(_wtoi(argv[2])), static_cast<WPARAM>(_wtoi64(argv[3])),
                         static_cast<LPARAM>(_wtoi64(argv[4])))
