@@ -187,23 +187,6 @@ class RecordingControls : public LightingPanelControls {
   void RestartPreview() override { calls.push_back("preview"); }
 };
 
-std::vector<std::string> Written(const std::vector<LoggedRequest>& requests) {
-  std::vector<std::string> out;
-  for (const LoggedRequest& r : requests) {
-    const bool write = r.bytes[3] == kCmdWriteParameters || r.bytes[3] == kCmdWriteKeyColours;
-    const size_t end = std::min<size_t>(write ? 8 + r.length() : 8, r.bytes.size());
-    std::string text;
-    for (size_t i = 3; i < end; ++i) {
-      char b[4];
-      std::snprintf(b, sizeof(b), "%02X", r.bytes[i]);
-      if (i > 3) text += ' ';
-      text += b;
-    }
-    out.push_back(text);
-  }
-  return out;
-}
-
 const std::string kBegin = "01 00 00 00 00";
 const std::string kEnd = "02 00 00 00 00";
 
@@ -229,7 +212,7 @@ class LightingPanelTest : public ::testing::Test {
     supported[18] = kUserDefinedEffect;
     ops_->state().effects = EffectList::FromSupportedBytes(supported);
   }
-  std::vector<std::string> Log() { return Written(LoggedRequests(*harness_)); }
+  std::vector<std::string> Log() { return RequestTexts(LoggedRequests(*harness_)); }
   void ClearLog() {
     harness_->Control("log clear");
     controls_.calls.clear();

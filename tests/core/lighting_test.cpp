@@ -69,28 +69,6 @@ class RecordingView : public LightingView {
   void RebuildPanel() override { calls.push_back("rebuild"); }
 };
 
-// Requests as bytes 3.. of the report: code, length, address (low, high),
-// status and, for writes, the payload of that length. The bytes after it must
-// be zero.
-std::vector<std::string> Written(const std::vector<LoggedRequest>& requests) {
-  std::vector<std::string> out;
-  for (const LoggedRequest& r : requests) {
-    const bool write = r.bytes[3] == kCmdWriteParameters || r.bytes[3] == kCmdWriteKeyColours;
-    const size_t end = std::min<size_t>(write ? 8 + r.length() : 8, r.bytes.size());
-    for (size_t i = end; i < r.bytes.size(); ++i)
-      EXPECT_EQ(r.bytes[i], 0) << r.name << " byte " << i;
-    std::string text;
-    for (size_t i = 3; i < end; ++i) {
-      char b[4];
-      std::snprintf(b, sizeof(b), "%02X", r.bytes[i]);
-      if (i > 3) text += ' ';
-      text += b;
-    }
-    out.push_back(text);
-  }
-  return out;
-}
-
 const std::string kBegin = "01 00 00 00 00";
 const std::string kEnd = "02 00 00 00 00";
 
@@ -113,7 +91,7 @@ class LightingTest : public ::testing::Test {
     files_.template_file = dir_.File("template.userd");
     ops_ = std::make_unique<LightingOperations>(*commands_, ini_, files_, view_);
   }
-  std::vector<std::string> Log() { return Written(LoggedRequests(*harness_)); }
+  std::vector<std::string> Log() { return RequestTexts(LoggedRequests(*harness_)); }
   void ClearLog() { harness_->Control("log clear"); }
   std::string ModeFile(int n) {
     return dir_.ReadBytes("UserDengColor_" + std::to_string(n) + ".userd");

@@ -1,6 +1,10 @@
 #include "tests/support/device_harness.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <sstream>
+
+#include "device/commands.h"
 
 namespace velkor::testing {
 
@@ -41,6 +45,27 @@ std::vector<LoggedRequest> LoggedRequests(DeviceHarness& harness) {
     requests.push_back(std::move(r));
   }
   return requests;
+}
+
+std::vector<std::string> RequestTexts(const std::vector<LoggedRequest>& requests) {
+  std::vector<std::string> out;
+  for (const LoggedRequest& r : requests) {
+    const bool write = r.bytes[3] == kCmdWriteParameters || r.bytes[3] == kCmdWriteKeyColours;
+    const size_t end = std::min<size_t>(write ? 8 + r.length() : 8, r.bytes.size());
+    std::string text;
+    for (size_t i = 3; i < end; ++i) {
+      char b[4];
+      std::snprintf(b, sizeof(b), "%02X", r.bytes[i]);
+      if (i > 3) text += ' ';
+      text += b;
+    }
+    // Anything after the request shows, so that no comparison passes.
+    if (std::any_of(r.bytes.begin() + static_cast<std::ptrdiff_t>(end), r.bytes.end(), [](uint8_t b) { return b != 0; })) {
+      text += " (bytes after it)";
+    }
+    out.push_back(text);
+  }
+  return out;
 }
 
 }  // namespace velkor::testing

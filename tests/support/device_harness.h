@@ -31,6 +31,11 @@ struct LoggedRequest {
 };
 std::vector<LoggedRequest> LoggedRequests(DeviceHarness& harness);
 
+// Requests as bytes 3.. of the report: code, length, address (low, high),
+// status and, for writes, the payload of that length ("06 01 02 00 00 03").
+// Bytes after it that are not zero add " (bytes after it)".
+std::vector<std::string> RequestTexts(const std::vector<LoggedRequest>& requests);
+
 // "04 01 00 01" -> bytes, padded with zeros to size when given.
 std::vector<uint8_t> Hex(const std::string& text, size_t size = 0);
 
