@@ -1142,8 +1142,16 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
         EndPaint(hwnd(), &paint);
         result = 0;
         return true;
+      } else {
+        // The skin, then the focused colour button's ring around it.
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd(), &paint);
+        PaintBackground(dc);
+        lighting_view_->DrawFocus(dc);
+        EndPaint(hwnd(), &paint);
+        result = 0;
+        return true;
       }
-      break;
     case kSliderMovedMessage:
       lighting_view_->OnSliderMessage(wparam, lparam);
       result = 0;

@@ -162,6 +162,10 @@ void CLightingPanel::OnSliderMessage(WPARAM control, LPARAM position) {
   panel_.OnSliderMoved(static_cast<int>(control), static_cast<int>(position));
 }
 
+void CLightingPanel::DrawFocus(HDC dc) const {
+  for (const auto& [id, button] : colour_buttons_) button->DrawFocus(dc);
+}
+
 void CLightingPanel::OnWindowButtonDown(POINT client) {
   POINT screen = client;
   ClientToScreen(dialog_.hwnd(), &screen);

@@ -52,6 +52,8 @@ class CLightingPanel final : public LightingPanelControls {
   bool OnCommand(int id, int notification);
   // The sliders' message.
   void OnSliderMessage(WPARAM control, LPARAM position);
+  // The focused colour button's focus ring, on the window's own surface.
+  void DrawFocus(HDC dc) const;
   // A left button press on the window at a client point: the colour wheel.
   void OnWindowButtonDown(POINT client);
 

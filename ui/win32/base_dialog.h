@@ -62,9 +62,10 @@ class CBaseDialog : public CDialog {
   // that cannot be loaded ends the program.
   void ApplySkin();
   void ReleaseSkinImages();
+  // The skin's background picture into a DC of the window.
+  void PaintBackground(HDC dc);
 
  private:
-  void PaintBackground(HDC dc);
 
   HWND parent_;
   UniqueBitmap background_;
