@@ -84,8 +84,11 @@ constexpr int kPanelControlIds[] = {
     IDC_MAIN_USER_TOOL_LABEL,  IDC_MAIN_USER_PAINT_TOOL,        IDC_MAIN_USER_BASE_TOOL,
 };
 
-constexpr int kNeverShown[] = {1157, 1158, 1180, 1181, 1182, 1183, 1184, 1185, 1186,
-                               1187, 1188, 1189, 1190, 1191, 1192, 1193};
+constexpr int kNeverShown[] = {
+    IDC_MAIN_JT_COLOR_LABEL, IDC_MAIN_JT_COLOR,       IDC_MAIN_FY_GGCF,     IDC_MAIN_FY_DJCF_LABEL,
+    IDC_MAIN_FY_CF_LABEL,    IDC_MAIN_FY_DJCF,        IDC_MAIN_FY_GGCF_LABEL, IDC_MAIN_SPARE_1185,
+    IDC_MAIN_TS_COLOR_LABEL, IDC_MAIN_TS_COLOR,       IDC_MAIN_TS_MULTI,    IDC_MAIN_TS_MULTI_LABEL,
+    IDC_MAIN_CD_COLOR_LABEL, IDC_MAIN_CD_COLOR,       IDC_MAIN_CD_MULTI,    IDC_MAIN_CD_MULTI_LABEL};
 
 bool AlwaysShown(int control) {
   switch (control) {
@@ -344,7 +347,8 @@ void LightingPanel::OnSliderMoved(int control, int position) {
   if (!ops_ || position < 0 || position > 4) return;
   auto session = gate_();
   if (!session) {
-    RebuildPanel();
+    const LightingState& state = ops_->state();
+    ShowSliders(state.brightness, 4 - state.speed);
     return;
   }
   if (control == IDC_MAIN_BRIGHTNESS_SLIDER) {
@@ -437,13 +441,13 @@ void LightingPanel::OnToolClicked(int tool) {
   ops_->SelectTool(tool);
 }
 
-void LightingPanel::ApplyColour(Colour colour) {
-  if (!ops_) return;
+bool LightingPanel::ApplyColour(Colour colour) {
+  if (!ops_) return true;
   const LightingState& state = ops_->state();
   const ColourTarget target = ColourTargetOf(lamp_on(), SelectedEffect(), state.tool);
-  if (target == ColourTarget::kNothing) return;
+  if (target == ColourTarget::kNothing) return true;
   auto session = gate_();
-  if (!session) return;
+  if (!session) return false;
   switch (target) {
     case ColourTarget::kEffectColour:
       controls_.SetButtonColour(IDC_MAIN_FY_COLOR, colour);
@@ -460,22 +464,22 @@ void LightingPanel::ApplyColour(Colour colour) {
     case ColourTarget::kNothing:
       break;
   }
+  return true;
 }
 
 void LightingPanel::OnPreset(int index) {
   if (index < 0 || index >= static_cast<int>(kPresetColours.size())) return;
   const Colour colour = kPresetColours[static_cast<size_t>(index)];
-  ApplyColour(colour);
-  ShowFields(colour);
+  // The fields never show a colour the keyboard was too busy to take.
+  if (ApplyColour(colour)) ShowFields(colour);
 }
 
 void LightingPanel::OnFieldChanged(int field) {
   if (field < 0 || field > 2) return;
   const ColourFields read = ReadColourFields(controls_.FieldTexts(), fields_, field);
-  if (read.rejected >= 0) controls_.RejectField(read.rejected);
-  ApplyColour(read.colour);
-  fields_ = read.numbers;
+  if (ApplyColour(read.colour)) fields_ = read.numbers;
   controls_.WriteFieldNumbers(fields_);
+  if (read.rejected >= 0) controls_.RejectField(read.rejected);
 }
 
 void LightingPanel::OnColourPicked(Colour colour) {

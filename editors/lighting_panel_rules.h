@@ -113,6 +113,8 @@ class LightingPanelControls {
   virtual std::array<std::u16string, 3> FieldTexts() = 0;
   virtual void WriteFieldNumbers(const std::array<int, 3>& numbers) = 0;
   // "Enter an integer.", then the field focused with its text selected.
+  // Called once the change is handled, so that nothing arriving while the
+  // message shows meets a half-handled change.
   virtual void RejectField(int field) = 0;
   // The keyboard picture.
   virtual void TintKey(int control, Colour colour) = 0;
@@ -161,8 +163,9 @@ class LightingPanel final : public LightingView {
   void TurnLampOff();
   void TurnLampOn();
 
-  // Colour from the presets, fields or wheel, by effect and tool.
-  void ApplyColour(Colour colour);
+  // Colour from the presets, fields or wheel, by effect and tool. False
+  // when the keyboard was busy and the colour was not applied.
+  bool ApplyColour(Colour colour);
 
   // LightingView
   void ClearEffectList() override;

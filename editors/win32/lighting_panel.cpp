@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "platform/text.h"
 #include "platform/win32/wide.h"
 #include "resources/resource.h"
@@ -198,7 +200,14 @@ void CLightingPanel::SetPicture(int control, std::u16string_view file) {
   HWND item = Item(control);
   if (!item || picture == pictures_.end()) return;
   if (reinterpret_cast<HBITMAP>(SendMessageW(item, STM_GETIMAGE, IMAGE_BITMAP, 0)) == picture->second) return;
-  SendMessageW(item, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture->second));
+  const auto previous = reinterpret_cast<HBITMAP>(
+      SendMessageW(item, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture->second)));
+  // A picture with an alpha channel is copied by the control; the copy it
+  // gives back is the program's to delete.
+  if (previous && std::none_of(pictures_.begin(), pictures_.end(),
+                               [previous](const auto& kept) { return kept.second == previous; })) {
+    DeleteObject(previous);
+  }
 }
 
 void CLightingPanel::SetSliderPosition(int control, int position) {
@@ -238,6 +247,7 @@ void CLightingPanel::ReplaceUserModeItem(int index, const std::u16string& name) 
   DWORD selection = static_cast<DWORD>(SendMessageW(list, CB_GETEDITSEL, 0, 0));
   SendMessageW(list, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
   SendMessageW(list, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(W(name)));
+  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   SetWindowTextW(list, W(name));
   SendMessageW(list, CB_SETEDITSEL, 0, MAKELPARAM(LOWORD(selection), HIWORD(selection)));
 }
@@ -258,18 +268,14 @@ void CLightingPanel::WriteFieldNumbers(const std::array<int, 3>& numbers) {
     SendMessageW(field, EM_SETSEL, static_cast<WPARAM>(text.size()), static_cast<LPARAM>(text.size()));
   }
   writing_fields_ = false;
-  if (rejected_field_ >= 0) {
-    HWND field = Item(kFields[rejected_field_]);
-    rejected_field_ = -1;
-    SetFocus(field);
-    SendMessageW(field, EM_SETSEL, 0, -1);
-  }
 }
 
 void CLightingPanel::RejectField(int field) {
   if (field < 0 || field > 2) return;
   MessageBoxW(dialog_.hwnd(), L"Enter an integer.", L"", MB_OK | MB_ICONEXCLAMATION);
-  rejected_field_ = field;
+  HWND edit = Item(kFields[field]);
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
 }
 
 }  // namespace velkor

@@ -93,8 +93,6 @@ class CLightingPanel final : public LightingPanelControls {
   // The fields are being written: their change notifications are the
   // program's own.
   bool writing_fields_ = false;
-  // A rejected field gets the focus, its text selected, once written back.
-  int rejected_field_ = -1;
 };
 
 }  // namespace velkor

@@ -174,7 +174,12 @@ class RecordingControls : public LightingPanelControls {
   void WriteFieldNumbers(const std::array<int, 3>& numbers) override {
     for (size_t f = 0; f < 3; ++f) fields[f] = Utf8ToUtf16(std::to_string(numbers[f]));
   }
-  void RejectField(int field) override { rejected.push_back(field); }
+  // The fields as they were when the message came: already written back.
+  std::array<std::u16string, 3> fields_at_reject{};
+  void RejectField(int field) override {
+    rejected.push_back(field);
+    fields_at_reject = fields;
+  }
   void TintKey(int control, Colour colour) override {
     char text[32];
     std::snprintf(text, sizeof(text), "tint %d %06X", control, static_cast<unsigned>(colour));
@@ -292,8 +297,10 @@ TEST_F(LightingPanelTest, NumberFieldsCapApplyAndRefuseWhatIsNotANumber) {
   controls_.fields = {u"255", u"", u"7"};
   panel_->OnFieldChanged(1);
   EXPECT_EQ(controls_.rejected, std::vector<int>{1});
-  // Green and blue keep their numbers, in the fields and on the keyboard.
+  // Green and blue keep their numbers, in the fields and on the keyboard,
+  // before the message shows (whatever arrives meanwhile meets a finished change).
   EXPECT_EQ(controls_.fields, (std::array<std::u16string, 3>{u"255", u"0", u"0"}));
+  EXPECT_EQ(controls_.fields_at_reject, controls_.fields);
   EXPECT_EQ(Log(), (std::vector<std::string>{kBegin, "06 01 04 00 00 00", "06 03 05 00 00 FF 00 00", kEnd}));
 }
 
@@ -341,6 +348,20 @@ TEST_F(LightingPanelTest, ABusyKeyboardRefusesTheChangeAndTheControlsShowTheKept
   EXPECT_EQ(controls_.effect_item, Index(4));
   EXPECT_TRUE(controls_.Shown(IDC_MAIN_SPEED_SLIDER));
   EXPECT_FALSE(controls_.Shown(IDC_MAIN_HX_COLOR));
+
+  // A colour the keyboard was too busy for never shows in the fields.
+  busy_ = false;
+  Show(1, true);
+  controls_.fields = {u"1", u"2", u"3"};
+  panel_->OnFieldChanged(0);  // the fields' numbers as the panel keeps them
+  ClearLog();
+  busy_ = true;
+  panel_->OnPreset(1);
+  EXPECT_EQ(controls_.fields, (std::array<std::u16string, 3>{u"1", u"2", u"3"}));
+  controls_.fields = {u"9", u"2", u"3"};
+  panel_->OnFieldChanged(0);
+  EXPECT_EQ(controls_.fields[0], u"1");
+  EXPECT_TRUE(Log().empty());
 }
 
 TEST_F(LightingPanelTest, TheLampShowsUserModeColoursAtOnceAndHidesEverythingWhenOff) {
