@@ -8,6 +8,18 @@
 
 namespace velkor {
 
+namespace {
+
+// How the skinned windows draw the system's text fields and lists: dark
+// like the skin, never white.
+struct FieldLook {
+  COLORREF background;
+  COLORREF text;
+};
+constexpr FieldLook kFieldLook{RGB(0x14, 0x17, 0x1C), RGB(0xE4, 0xE4, 0xE4)};
+
+}  // namespace
+
 CBaseDialog::CBaseDialog(UINT template_id, HWND parent, IniStore& ini, std::u16string ini_path,
                          std::u16string skin_folder)
     : CDialog(template_id),
@@ -58,6 +70,13 @@ void CBaseDialog::OnOK() {
 
 void CBaseDialog::OnCancel() { EndModal(IDCANCEL); }
 
+HBRUSH CBaseDialog::FieldColours(HDC dc) {
+  if (!field_brush_) field_brush_.reset(CreateSolidBrush(kFieldLook.background));
+  SetTextColor(dc, kFieldLook.text);
+  SetBkColor(dc, kFieldLook.background);
+  return field_brush_.get();
+}
+
 void CBaseDialog::PaintBackground(HDC dc) {
   if (!background_) return;
   UniqueMemoryDc source(CreateCompatibleDC(dc));
@@ -105,6 +124,13 @@ bool CBaseDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
       }
       return false;
     }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      if (HBRUSH brush = FieldColours(reinterpret_cast<HDC>(wparam))) {
+        result = reinterpret_cast<INT_PTR>(brush);
+        return true;
+      }
+      return false;
     case WM_CTLCOLORSTATIC:
       if (ColorStatic* label = ColorStatic::FromHandle(reinterpret_cast<HWND>(lparam))) {
         result = reinterpret_cast<INT_PTR>(label->OnCtlColor(reinterpret_cast<HDC>(wparam)));

@@ -67,7 +67,11 @@ class CBaseDialog : public CDialog {
 
  private:
 
+  // Edits, combo boxes and their lists in the skin's colours.
+  HBRUSH FieldColours(HDC dc);
+
   HWND parent_;
+  UniqueBrush field_brush_;
   UniqueBitmap background_;
   UniqueBitmap mask_;
   SkinFile skin_;

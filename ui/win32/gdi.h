@@ -21,6 +21,7 @@ using UniqueBitmap = UniqueResource<HBITMAP, nullptr, GdiObjectCloser>;
 using UniqueFont = UniqueResource<HFONT, nullptr, GdiObjectCloser>;
 using UniqueRegion = UniqueResource<HRGN, nullptr, GdiObjectCloser>;
 using UniquePen = UniqueResource<HPEN, nullptr, GdiObjectCloser>;
+using UniqueBrush = UniqueResource<HBRUSH, nullptr, GdiObjectCloser>;
 using UniqueMemoryDc = UniqueResource<HDC, nullptr, MemoryDcCloser>;
 
 // GetDC / ReleaseDC.
