@@ -63,6 +63,8 @@ CLightingPanel::~CLightingPanel() {
 
 void CLightingPanel::Attach() {
   for (std::u16string_view name : LightingPanelPictures()) {
+    // The lamp's and the busy picture's frames are the keyboard panel's.
+    if (name.starts_with(u"deng") || name.starts_with(u"jdt")) continue;
     const std::u16string path = dialog_.skin_folder() + std::u16string(name);
     if (HANDLE b = LoadImageW(nullptr, W(path), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)) {
       pictures_.emplace(std::u16string(name), static_cast<HBITMAP>(b));
