@@ -74,6 +74,9 @@
   X(MAIN_UPDATE_ERROR_TEXT, u"请选择正确的更新文件! ")                                        \
   X(MAIN_BOOT_ERROR_TEXT, u"无法进入Boot模式! ")                                              \
   X(MAIN_SHELL_ERROR_TEXT, u"无法执行更新文件! ")                                             \
+  X(MAIN_SHELL_ERROR_BOOT_TEXT,                                                               \
+    u"Cannot run the update file! The keyboard waits for its firmware and types nothing: "    \
+    u"unplug it and plug it in again.")                                                       \
   X(MAIN_UPDATE_BACKUP_OK, u"备份成功!")                                                      \
   X(MAIN_UPDATE_BACKUP_NG, u"备份失败,请重新备份!")                                           \
   X(KEYBOARD_TRAY_DESC, u"Pellmar")                                                           \
