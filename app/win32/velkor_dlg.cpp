@@ -8,11 +8,13 @@
 #include <mutex>
 
 #include "app/single_instance.h"
+#include "app/win32/app_settings.h"
 #include "app/win32/app_state.h"
 #include "app/win32/menus.h"
 #include "app/keyboard_panel.h"
 #include "device/hid_service/binding.h"
 #include "model/key_codes.h"
+#include "model/profile_image.h"
 #include "platform/text.h"
 #include "platform/win32/known_folders.h"
 #include "platform/win32/library_loader.h"
@@ -36,6 +38,7 @@ constexpr UINT kMsgRebuildMenu = WM_APP + 9;
 constexpr UINT kMsgHide = WM_APP + 10;
 constexpr UINT kMsgPresenceDone = WM_APP + 11;
 constexpr UINT kMsgProfileButtonSwitch = WM_APP + 12;  // wParam: profile
+constexpr UINT kMsgManagerCheckRow = WM_APP + 13;      // wParam: row
 
 constexpr UINT_PTR kTimerBusyEnd = 1053;  // the busy picture lingers 100 ms after a job
 constexpr UINT kSysAbout = 16;
@@ -80,9 +83,11 @@ class CVelkorDlg::Ui : public ProfileUi {
   }
   bool CompositeDialogOpen() override { return composite_open.load(); }
   bool MainHasUnappliedChanges() override { return dlg_.apply_.pending(); }
-  bool ManagerHasUnappliedChanges() override { return false; }
-  bool ManagerOpen() override { return manager_open.load(); }
-  void ManagerCheckRow(int) override {}
+  bool ManagerHasUnappliedChanges() override { return dlg_.profile_dlg_ && dlg_.profile_dlg_->changed(); }
+  bool ManagerOpen() override { return dlg_.profile_dlg_ && dlg_.profile_dlg_->open_count() > 0; }
+  void ManagerCheckRow(int row) override {
+    PostMessageW(dlg_.window(), kMsgManagerCheckRow, static_cast<WPARAM>(row), 0);
+  }
   bool RunMainApply() override {
     // Already on the keyboard thread, in the job that asked.
     return dlg_.operations_->Apply();
@@ -91,7 +96,6 @@ class CVelkorDlg::Ui : public ProfileUi {
 
   std::atomic<uint64_t> job_serial{0};
   std::atomic<bool> answer{false};
-  std::atomic<bool> manager_open{false};
   // The key editor runs: a profile switch would change the keys under it.
   std::atomic<bool> composite_open{false};
 
@@ -355,6 +359,7 @@ BOOL CVelkorDlg::OnInitDialog() {
   }
   panel_->Attach();
   lighting_view_->Attach();
+  MakeDialogs();
   panel_->ShowLamp(lighting_->ReadPanelSwitch());
 
   // 16. The busy picture's frames.
@@ -525,6 +530,14 @@ void CVelkorDlg::OnJobDone(Job job, bool succeeded) {
       }
     }
   }
+  if (job == Job::kManagerApply) {
+    // The keyboard's profile as it is now: its checks, its lighting, the menu.
+    if (lighting_ && !shut_down_) {
+      if (auto session = TryKeyboard()) CheckStartupProfile(*panel_host_);
+    }
+    RebuildProfileMenu();
+    if (succeeded) SetPendingChanges(false);
+  }
   SetTimer(hwnd(), kTimerBusyEnd, 100, nullptr);
   const std::optional<ExitOrigin> waiting = exit_after_job_;
   exit_after_job_.reset();
@@ -651,10 +664,8 @@ void CVelkorDlg::RunStandIn(SkinWindow window, const std::u16string& skin, const
   const UINT template_id = dialog.template_id();
   dialog.on_open = std::move(on_open);
   stand_in_ = &dialog;
-  ui_->manager_open.store(template_id == IDD_PROFILE_MANAGER);
   ui_->composite_open.store(template_id == IDD_KEY_EDITOR);
   dialog.DoModal();
-  ui_->manager_open.store(false);
   ui_->composite_open.store(false);
   stand_in_ = nullptr;
 }
@@ -676,8 +687,55 @@ void CVelkorDlg::SwitchProfile(int profile) {
 
 void CVelkorDlg::CloseEditors() {
   about_.Close();
+  if (stand_in_) stand_in_->Cancel();
+  if (profile_dlg_ && profile_dlg_->IsOpen()) profile_dlg_->Cancel();
   // The firmware update dialog stays: a keyboard entering boot mode leaves.
-  if (stand_in_ && stand_in_->template_id() != IDD_UPDATE) stand_in_->Cancel();
+}
+
+void CVelkorDlg::MakeDialogs() {
+  AppState& app = App();
+  ProfileManagerContext manager{app.ini, app.facts.profile_skin, app.facts.profile_skin_folder, app.language.get()};
+  manager.profile_file = [this] { return folder_->ProfileFilePath(); };
+  manager.profile_folder = [this] {
+    folder_->Ensure();
+    return folder_->folder();
+  };
+  manager.current_profile = [] { return App().commands ? App().commands->cached_active_profile() : -1; };
+  manager.write_default_file = [](const std::u16string& path) {
+    ProfileImage image = ProfileImage::Default();
+    return WriteImageFile(image, path);
+  };
+  manager.apply = [this](const std::vector<ProfileRow>& rows, int profile) { return ApplyProfileList(rows, profile); };
+  manager.open_help = [this] { OpenHelp(); };
+  profile_dlg_ = std::make_unique<CVelkor_DlgProfile>(hwnd(), std::move(manager));
+
+  UpdateDialogContext update{app.ini, app.facts.update_skin, app.facts.update_skin_folder, app.facts.package_folder,
+                             app.language.get()};
+  update.enter_boot_mode = [this] {
+    auto session = TryKeyboard();
+    return session && App().commands->EnterBootMode() == kSuccess;
+  };
+  update.backup = [this](const std::u16string& path) { return operations_->Export(path); };
+  update.open_help = [this] { OpenHelp(); };
+  update_dlg_ = std::make_unique<CVelkor_DlgUpdate>(hwnd(), std::move(update));
+}
+
+bool CVelkorDlg::ApplyProfileList(const std::vector<ProfileRow>& rows, int profile) {
+  if (apply_.job_running()) return false;
+  for (const auto& [name, value] : ProfileListValues(rows)) Settings().WriteString(u"PROFILES", name, value);
+  // The reload replaces the working image: edits never applied are asked
+  // about first, as a profile switch asks (Yes applies them first).
+  bool save = false;
+  if (apply_.pending()) {
+    save = Ask(Text(LangKey::PROFILE_SELECT_PROMPT), false);
+    if (shut_down_) return false;
+  }
+  return StartJob(Job::kManagerApply, [this, profile, save] {
+    if (save && !operations_->Apply()) return false;  // the edits stay
+    if (profile >= 0) App().commands->SetActiveProfile(profile);
+    operations_->ReloadFromKeyboard(false);
+    return true;
+  });
 }
 
 void CVelkorDlg::RebuildProfileMenu() {
@@ -841,8 +899,9 @@ bool CVelkorDlg::Shutdown() {
   // The keyboard's events stop reaching the window, then its thread stops.
   if (App().transport) App().transport->SetListener(nullptr);
   if (worker_) worker_->Stop();
-  // 1. Every editor and the about box.
+  // 1. Every editor and the about box, the update dialog too.
   CloseEditors();
+  if (update_dlg_ && update_dlg_->IsOpen()) update_dlg_->Cancel();
   // 2. The single-instance mutex.
   App().instance_mutex.reset();
   // 3. The named events.
@@ -945,10 +1004,10 @@ bool CVelkorDlg::OnCommand(int id, int notification) {
       ShellExecuteW(hwnd(), L"open", W(link_), nullptr, nullptr, SW_SHOWNORMAL);
       return true;
     case MainCommand::kProfileManager:
-      RunStandIn(SkinWindow::kProfile, App().facts.profile_skin, App().facts.profile_skin_folder);
+      if (!stand_in_ && !update_dlg_->IsOpen()) profile_dlg_->Open();
       return true;
     case MainCommand::kFirmwareUpdate:
-      RunStandIn(SkinWindow::kUpdate, App().facts.update_skin, App().facts.update_skin_folder);
+      if (!stand_in_ && !profile_dlg_->IsOpen()) update_dlg_->Open();
       return true;
     case MainCommand::kBankIndicator:
       return true;
@@ -1068,6 +1127,10 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
       return true;
     case kMsgRebuildMenu:
       RebuildProfileMenu();
+      result = 0;
+      return true;
+    case kMsgManagerCheckRow:
+      if (profile_dlg_) profile_dlg_->CheckRow(static_cast<int>(wparam));
       result = 0;
       return true;
     case kMsgProfileButtonSwitch:

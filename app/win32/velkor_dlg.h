@@ -19,6 +19,8 @@
 #include "app/win32/keyboard_panel.h"
 #include "app/win32/small_dialogs.h"
 #include "editors/win32/lighting_panel.h"
+#include "editors/win32/profile_dlg.h"
+#include "editors/win32/update_dlg.h"
 #include "model/key_summary.h"
 #include "model/lighting_operations.h"
 #include "model/lighting_preview.h"
@@ -67,7 +69,7 @@ class CVelkorDlg : public CBaseDialog {
   friend class Events;
   friend class Panel;
 
-  enum class Job { kApply, kImport, kSwitchProfile, kDeviceCommand };
+  enum class Job { kApply, kImport, kSwitchProfile, kDeviceCommand, kManagerApply };
 
   void BindDeviceLink();
   // A device-count event: the presence steps run on the keyboard thread.
@@ -88,6 +90,11 @@ class CVelkorDlg : public CBaseDialog {
   void RunStandIn(SkinWindow window, const std::u16string& skin, const std::u16string& folder,
                   std::function<void(HWND)> on_open = {});
   void OpenKeyEditor(int control, const KeyClickAction& click);
+  void MakeDialogs();
+  // The profile manager's Apply: the list into the settings, then the
+  // keyboard's profile and a reload on the keyboard thread. False when a
+  // keyboard job runs already (nothing was done).
+  bool ApplyProfileList(const std::vector<ProfileRow>& rows, int profile);
   void OnKeyClick(int control, const KeyClickAction& click);
   bool LampOn() const;
   void ToggleLamp();
@@ -179,6 +186,8 @@ class CVelkorDlg : public CBaseDialog {
   HMENU profile_menu_ = nullptr;
   CAboutDlg about_;
   StandInDialog* stand_in_ = nullptr;
+  std::unique_ptr<CVelkor_DlgProfile> profile_dlg_;
+  std::unique_ptr<CVelkor_DlgUpdate> update_dlg_;
   std::vector<UniqueHandle> named_events_;
   std::u16string link_;
   std::vector<HBITMAP> busy_frames_;

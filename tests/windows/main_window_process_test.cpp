@@ -1,6 +1,9 @@
 // Velkor.exe as a person and other programs use it: it follows the keyboard
 // (the emulator, driven with kbemu), lives in the notification area, shows
 // and hides its window, applies edits and ends through one routine.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +16,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/main_window_rules.h"
 #include "app/startup_facts.h"
 #include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
@@ -912,6 +916,146 @@ TEST_F(LightingPanelProcessTest, PaintingInTheUserEffectWritesTheKeyAndItsEntryA
       << "effect 1 after 20";
   EXPECT_TRUE(driver_.ControlVisible(IDC_MAIN_FY_COLOR));
   EXPECT_FALSE(driver_.ControlVisible(IDC_MAIN_USER_MODE_LIST));
+}
+
+
+// ---- The profile manager ----------------------------------------------------------------
+
+// The program's top-level dialog holding a list view of that id (the main
+// window has a button of the same number), or nullptr.
+HWND DialogWithList(DWORD process, int control) {
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    wchar_t kind[32] = {};
+    HWND list = GetDlgItem(w, control);
+    if (owner == process && IsWindowVisible(w) && list && GetClassNameW(list, kind, 32) &&
+        std::wstring(kind) == L"SysListView32") {
+      return w;
+    }
+  }
+  return nullptr;
+}
+
+// A list view row's check box, read from another process (the state comes
+// back as the answer, no memory of ours is handed over).
+bool RowChecked(HWND list, int row) {
+  const LRESULT state = SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
+  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+std::wstring ProfileSetting(const wchar_t* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kProfileSettings, 0, KEY_READ, &key) != 0) return L"(none)";
+  wchar_t value[520] = {};
+  DWORD size = sizeof(value) - sizeof(wchar_t);
+  const LONG read = RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  return read == 0 ? std::wstring(value) : L"(none)";
+}
+
+class ProfileManagerProcessTest : public MainWindowTest {
+ protected:
+  // Opens the manager (its handler runs it modally, so the command is posted).
+  HWND OpenManager() {
+    driver_.PostCommand(IDC_MAIN_PROFILES);
+    HWND dialog = nullptr;
+    driver_.WaitFor([&] { return (dialog = DialogWithList(driver_.process_id(), IDC_PROFILE_LIST)) != nullptr; },
+                    kWaitMs);
+    // Filled once its start is through: three rows, Apply off.
+    if (dialog) {
+      driver_.WaitFor([&] { return SendMessageW(GetDlgItem(dialog, IDC_PROFILE_LIST), LVM_GETITEMCOUNT, 0, 0) == 3 &&
+                                   !IsWindowEnabled(GetDlgItem(dialog, IDC_PROFILE_APPLY)); }, kWaitMs);
+    }
+    return dialog;
+  }
+  // A key the person presses in the list (it has the focus).
+  static void Press(HWND list, WPARAM key) {
+    SetForegroundWindow(GetAncestor(list, GA_ROOT));
+    PostMessageW(list, WM_KEYDOWN, key, 1);
+    PostMessageW(list, WM_KEYUP, key, 0xC0000001);
+  }
+  void Click(HWND dialog, int id) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  }
+  void SwitchToProfile2() {
+    ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_PROFILE2));
+    ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlChecked(IDC_MAIN_PROFILE2); }, kWaitMs));
+  }
+};
+
+TEST_F(ProfileManagerProcessTest, ItListsTheProfileFileThreeTimesWithTheKeyboardsProfileChecked) {
+  StartWithKeyboard();
+  Show();
+  SwitchToProfile2();
+  HWND dialog = OpenManager();
+  ASSERT_NE(dialog, nullptr);
+  HWND list = GetDlgItem(dialog, IDC_PROFILE_LIST);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
+  EXPECT_FALSE(RowChecked(list, 0));
+  EXPECT_TRUE(RowChecked(list, 1));
+  EXPECT_FALSE(RowChecked(list, 2));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PROFILE_APPLY)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_PROFILE_SPARE)));
+
+  // Delete with no row selected does nothing, Apply stays off.
+  Click(dialog, IDC_PROFILE_DELETE);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PROFILE_APPLY)));
+
+  // A switch from the main window while it is open: its row follows.
+  ASSERT_TRUE(driver_.PostCommand(kDefaultProfileCommand + 1 + 2));
+  EXPECT_TRUE(driver_.WaitFor([&] { return RowChecked(list, 2) && !RowChecked(list, 1); }, kWaitMs));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PROFILE_APPLY)));
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  EXPECT_TRUE(driver_.WaitFor([&] { return !DialogWithList(driver_.process_id(), IDC_PROFILE_LIST); }, kWaitMs));
+}
+
+TEST_F(ProfileManagerProcessTest, ApplyStoresTheListAndChoosesOnlyAProfileTheKeyboardHas) {
+  StartWithKeyboard();
+  Show();
+  SwitchToProfile2();
+  HWND dialog = OpenManager();
+  ASSERT_NE(dialog, nullptr);
+  HWND list = GetDlgItem(dialog, IDC_PROFILE_LIST);
+
+  // The checked row unchecked with the keyboard: no profile chosen, the
+  // contents read again all the same.
+  Press(list, VK_HOME);  // the focus onto row 0, then row 1
+  Press(list, VK_DOWN);
+  Press(list, VK_SPACE);
+  ASSERT_TRUE(driver_.WaitFor([&] { return !RowChecked(list, 1); }, kWaitMs));
+  EXPECT_FALSE(RowChecked(list, 0));
+  EXPECT_FALSE(RowChecked(list, 2));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_PROFILE_APPLY)));
+  KbemuClearLog();
+  Click(dialog, IDC_PROFILE_APPLY);
+  ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "ReadKeyMapBlock") > 0 &&
+                                           !driver_.ControlVisible(IDC_MAIN_BUSY); }, kWaitMs));
+  std::vector<KbemuRequest> sent = KbemuRequests();
+  EXPECT_EQ(CountOf(sent, "WriteConfigBlock"), 0);
+  EXPECT_EQ(CountOf(sent, "ReadKeyMapBlock"), 30) << "the three key maps, ten pieces each";
+  EXPECT_NE(Kbemu(L"status").find("active profile: 1"), std::string::npos);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PROFILE_APPLY)));
+  // The list went into the settings: three rows, each the profile file.
+  EXPECT_EQ(ProfileSetting(L"PROFILE00"), L"3");
+  const std::wstring file = ToWide(DocumentsFolder()) + L"\\QN582\\$Profile0.kpx";
+  EXPECT_EQ(ProfileSetting(L"PROFILE01"), file);
+  EXPECT_EQ(ProfileSetting(L"PROFILE03"), file);
+
+  // Row 2 checked: the configuration block says profile 2, the button follows.
+  Press(list, VK_DOWN);
+  Press(list, VK_SPACE);
+  ASSERT_TRUE(driver_.WaitFor([&] { return RowChecked(list, 2); }, kWaitMs));
+  KbemuClearLog();
+  Click(dialog, IDC_PROFILE_APPLY);
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlChecked(IDC_MAIN_PROFILE3); }, kWaitMs));
+  sent = KbemuRequests();
+  const auto write = std::find_if(sent.begin(), sent.end(), [](const KbemuRequest& r) { return r.name == "WriteConfigBlock"; });
+  ASSERT_NE(write, sent.end());
+  EXPECT_EQ(write->bytes[8 + 10], 2) << "byte 10 of the block";
+  EXPECT_NE(Kbemu(L"status").find("active profile: 2"), std::string::npos);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 }  // namespace
