@@ -272,6 +272,34 @@ int AppDriver::CountDialogsWithControl(int control_id, bool visible_only) {
   return count;
 }
 
+HWND AppDriver::FindDialogWithControl(int control_id) {
+  HWND found = nullptr;
+  ForEachTopDialog([&](HWND w) {
+    if (!IsWindowVisible(w) || !GetDlgItem(w, control_id)) return false;
+    found = w;
+    return true;
+  });
+  return found;
+}
+
+bool AppDriver::AnswerFileDialog(const std::wstring& name, DWORD timeout_ms) {
+  HWND files = nullptr, field = nullptr;
+  if (!WaitFor(
+          [&] {
+            for (int id : {0x47C, 0x480}) {
+              if ((files = FindDialogWithControl(id))) return (field = GetDlgItem(files, id)) != nullptr;
+            }
+            return false;
+          },
+          timeout_ms)) {
+    return false;
+  }
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_NORMAL, 5000, &ignored);
+  PostMessageW(files, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(files, IDOK)));
+  return WaitFor([&] { return !IsWindow(files) || !IsWindowVisible(files); }, timeout_ms);
+}
+
 HWND AppDriver::FindPopupMenu() {
   if (!process_) return nullptr;
   for (HWND w : TopWindowsOf(process_.id())) {

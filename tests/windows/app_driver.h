@@ -124,6 +124,11 @@ class AppDriver {
   // Top-level dialogs of the program other than the main window holding a
   // control of that id (the about box holds 1206).
   int CountDialogsWithControl(int control_id, bool visible_only = true);
+  // The first visible one of them, or nullptr.
+  HWND FindDialogWithControl(int control_id);
+  // The program's open file dialog (its file-name field cmb13 or edt1): the
+  // name typed into that field and its OK pressed; true once it closed.
+  bool AnswerFileDialog(const std::wstring& name, DWORD timeout_ms = 15000);
 
   // Popup menus ("#32768" windows of the program). WaitPopupMenu is true
   // once one is open; asked for the items too, it is true only when they

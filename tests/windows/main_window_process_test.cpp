@@ -18,6 +18,7 @@
 
 #include "app/main_window_rules.h"
 #include "app/startup_facts.h"
+#include "model/profile_image.h"
 #include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
 #include "resources/resource.h"
@@ -921,22 +922,6 @@ TEST_F(LightingPanelProcessTest, PaintingInTheUserEffectWritesTheKeyAndItsEntryA
 
 // ---- The profile manager ----------------------------------------------------------------
 
-// The program's top-level dialog holding a list view of that id (the main
-// window has a button of the same number), or nullptr.
-HWND DialogWithList(DWORD process, int control) {
-  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    wchar_t kind[32] = {};
-    HWND list = GetDlgItem(w, control);
-    if (owner == process && IsWindowVisible(w) && list && GetClassNameW(list, kind, 32) &&
-        std::wstring(kind) == L"SysListView32") {
-      return w;
-    }
-  }
-  return nullptr;
-}
-
 // A list view row's check box, read from another process (the state comes
 // back as the answer, no memory of ours is handed over).
 bool RowChecked(HWND list, int row) {
@@ -960,7 +945,7 @@ class ProfileManagerProcessTest : public MainWindowTest {
   HWND OpenManager() {
     driver_.PostCommand(IDC_MAIN_PROFILES);
     HWND dialog = nullptr;
-    driver_.WaitFor([&] { return (dialog = DialogWithList(driver_.process_id(), IDC_PROFILE_LIST)) != nullptr; },
+    driver_.WaitFor([&] { return (dialog = driver_.FindDialogWithControl(IDC_PROFILE_LIST)) != nullptr; },
                     kWaitMs);
     // Filled once its start is through: three rows, Apply off.
     if (dialog) {
@@ -1008,7 +993,7 @@ TEST_F(ProfileManagerProcessTest, ItListsTheProfileFileThreeTimesWithTheKeyboard
   EXPECT_TRUE(driver_.WaitFor([&] { return RowChecked(list, 2) && !RowChecked(list, 1); }, kWaitMs));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PROFILE_APPLY)));
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-  EXPECT_TRUE(driver_.WaitFor([&] { return !DialogWithList(driver_.process_id(), IDC_PROFILE_LIST); }, kWaitMs));
+  EXPECT_TRUE(driver_.WaitFor([&] { return !driver_.FindDialogWithControl(IDC_PROFILE_LIST); }, kWaitMs));
 }
 
 TEST_F(ProfileManagerProcessTest, ApplyStoresTheListAndChoosesOnlyAProfileTheKeyboardHas) {
@@ -1056,6 +1041,38 @@ TEST_F(ProfileManagerProcessTest, ApplyStoresTheListAndChoosesOnlyAProfileTheKey
   EXPECT_EQ(write->bytes[8 + 10], 2) << "byte 10 of the block";
   EXPECT_NE(Kbemu(L"status").find("active profile: 2"), std::string::npos);
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+
+TEST_F(ProfileManagerProcessTest, AnAddedFileIsWrittenListedOnceWithItsExtensionAndUnappliedEditsAreAskedAbout) {
+  StartWithKeyboard();
+  Show();
+  LeaveAnEditPending();
+  HWND dialog = OpenManager();
+  ASSERT_NE(dialog, nullptr);
+  HWND list = GetDlgItem(dialog, IDC_PROFILE_LIST);
+  const std::wstring folder = ToWide(DocumentsFolder()) + L"\\QN582\\";
+  const std::wstring added = folder + L"x.kpx";
+  DeleteFileW(added.c_str());
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROFILE_ADD, BN_CLICKED), 0);
+  ASSERT_TRUE(driver_.AnswerFileDialog(added));
+  ASSERT_TRUE(driver_.WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 4; }, kWaitMs));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_PROFILE_APPLY)));
+  EXPECT_EQ(CheckFile(FromWide(added)).result, 1) << "a new file holds the default image";
+
+  // Apply: the key edits were never applied, so the reload asks first; No
+  // drops them for what the keyboard holds.
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROFILE_APPLY, BN_CLICKED), 0);
+  std::wstring question;
+  ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs, &question));
+  EXPECT_EQ(question, L"Whether to save the profile settings made?") << "the profile switch's question";
+  EXPECT_TRUE(driver_.AnswerMessageBox(IDNO));
+  ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.ControlEnabled(IDC_MAIN_APPLY) &&
+                                           !driver_.ControlVisible(IDC_MAIN_BUSY); }, kWaitMs));
+  EXPECT_EQ(ProfileSetting(L"PROFILE00"), L"4");
+  EXPECT_EQ(ProfileSetting(L"PROFILE04"), added) << "\".kpx\" once";
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  DeleteFileW(added.c_str());
 }
 
 }  // namespace

@@ -20,29 +20,6 @@ namespace {
 
 constexpr DWORD kWaitMs = 15000;
 
-// The first visible dialog of the process that holds the control.
-HWND DialogWith(DWORD process, int control) {
-  struct Search {
-    DWORD process;
-    int control;
-    HWND found = nullptr;
-  } search{process, control};
-  EnumWindows(
-      [](HWND w, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        wchar_t cls[8] = {};
-        GetClassNameW(w, cls, 8);
-        if (owner == s->process && IsWindowVisible(w) && std::wstring(cls) == L"#32770" && GetDlgItem(w, s->control)) {
-          s->found = w;
-        }
-        return s->found == nullptr;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 std::wstring TextOf(HWND window) {
   wchar_t text[1024] = {};
   DWORD_PTR copied = 0;
@@ -90,7 +67,7 @@ class UpdateProcessTest : public ::testing::Test {
     Kbemu(L"attach");
   }
 
-  HWND UpdateDialog() { return DialogWith(driver_.process_id(), IDC_UPDATE_START); }
+  HWND UpdateDialog() { return driver_.FindDialogWithControl(IDC_UPDATE_START); }
   HWND OpenUpdateDialog() {
     HWND dialog = nullptr;
     driver_.PostCommand(ID_FIRMWARE_UPDATE);
@@ -101,21 +78,7 @@ class UpdateProcessTest : public ::testing::Test {
   // the name into that (its field cmb13, or edt1) and presses its OK.
   bool ChooseFile(HWND dialog, int button, const std::wstring& name) {
     Press(dialog, button);
-    HWND files = nullptr, field = nullptr;
-    if (!driver_.WaitFor(
-            [&] {
-              for (int id : {0x47C, 0x480}) {
-                if ((files = DialogWith(driver_.process_id(), id))) return (field = GetDlgItem(files, id)) != nullptr;
-              }
-              return false;
-            },
-            kWaitMs)) {
-      return false;
-    }
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_NORMAL, 5000, &ignored);
-    Press(files, IDOK);
-    return driver_.WaitFor([&] { return !IsWindowVisible(files); }, kWaitMs);
+    return driver_.AnswerFileDialog(name, kWaitMs);
   }
   std::wstring MessageAnswered() {
     std::wstring text;
