@@ -71,7 +71,9 @@ BOOL CVelkor_DlgUpdate::OnInitDialog() {
   ShowChosenPath();
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());
-  return TRUE;
+  // The first step is choosing the updater; the path field only shows it.
+  SetFocus(GetDlgItem(hwnd(), IDC_UPDATE_OPEN));
+  return FALSE;
 }
 
 bool CVelkor_DlgUpdate::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) {
