@@ -31,6 +31,10 @@ std::vector<std::pair<std::u16string, std::u16string>> ProfileListValues(const s
   return values;
 }
 
-int ProfileOfCheckedRow(int row) { return row >= 0 && row < kProfiles ? row : -1; }
+int ProfileOfCheckedRow(const std::vector<int>& row_profiles, int checked_row) {
+  if (checked_row < 0 || checked_row >= static_cast<int>(row_profiles.size())) return kNoHardwareProfile;
+  const int profile = row_profiles[static_cast<size_t>(checked_row)];
+  return profile >= 0 && profile < kProfiles ? profile : kNoHardwareProfile;
+}
 
 }  // namespace velkor

@@ -27,9 +27,13 @@ ProfileRow RowForFile(std::u16string_view path);
 // path, then "PROFILE00" with the number of rows.
 std::vector<std::pair<std::u16string, std::u16string>> ProfileListValues(const std::vector<ProfileRow>& rows);
 
-// The hardware profile a checked row asks for: rows 0..2 are the keyboard's
-// three profiles; no checked row (-1), and rows added after them, which
-// stand for no profile of the keyboard, ask for none (-1).
-int ProfileOfCheckedRow(int row);
+// What each row stands for: the keyboard's profiles 0..2 for the rows the
+// list starts with, kNoHardwareProfile for rows a person added or loaded.
+// Kept beside the rows, so that a Delete moving rows up does not make an
+// added file stand for a profile.
+inline constexpr int kNoHardwareProfile = -1;
+// The hardware profile the checked row asks for; none (-1) when no row is
+// checked or the checked row stands for none.
+int ProfileOfCheckedRow(const std::vector<int>& row_profiles, int checked_row);
 
 }  // namespace velkor

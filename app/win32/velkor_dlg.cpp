@@ -15,6 +15,7 @@
 #include "device/hid_service/binding.h"
 #include "model/key_codes.h"
 #include "model/profile_image.h"
+#include "editors/update_rules.h"
 #include "platform/text.h"
 #include "platform/win32/known_folders.h"
 #include "platform/win32/library_loader.h"
@@ -252,8 +253,8 @@ void CVelkorDlg::Tell(const std::u16string& text) {
   MessageBoxW(hwnd(), W(text), L"", MB_OK);
 }
 
-bool CVelkorDlg::Ask(const std::u16string& question, bool yes_default) {
-  return MessageBoxW(hwnd(), W(question), L"", MB_YESNO | (yes_default ? MB_DEFBUTTON1 : MB_DEFBUTTON2)) == IDYES;
+bool CVelkorDlg::Ask(const std::u16string& question, bool yes_default, HWND owner) {
+  return MessageBoxW(owner ? owner : hwnd(), W(question), L"", MB_YESNO | (yes_default ? MB_DEFBUTTON1 : MB_DEFBUTTON2)) == IDYES;
 }
 
 void CVelkorDlg::StartPresence(int count) {
@@ -530,13 +531,22 @@ void CVelkorDlg::OnJobDone(Job job, bool succeeded) {
       }
     }
   }
-  if (job == Job::kManagerApply) {
-    // The keyboard's profile as it is now: its checks, its lighting, the menu.
-    if (lighting_ && !shut_down_) {
-      if (auto session = TryKeyboard()) CheckStartupProfile(*panel_host_);
+  if (job == Job::kManagerApply && !shut_down_) {
+    // The keyboard's profile as it is now: its checks and the lighting's
+    // profile at once, the lighting read again once the keyboard is free,
+    // the menu, and the manager's row.
+    const int profile = App().commands->cached_active_profile();
+    if (profile >= 0) {
+      panel_->ShowProfileChecks(profile);
+      if (lighting_) lighting_->SetProfile(profile);
+    }
+    if (auto session = TryKeyboard()) {
+      if (lighting_) lighting_->Reload(true);
+    } else if (lighting_) {
+      SetTimer(hwnd(), kTimerLightingChanged, 100, nullptr);
     }
     RebuildProfileMenu();
-    if (succeeded) SetPendingChanges(false);
+    if (profile_dlg_) profile_dlg_->ApplyFinished(succeeded, profile);
   }
   SetTimer(hwnd(), kTimerBusyEnd, 100, nullptr);
   const std::optional<ExitOrigin> waiting = exit_after_job_;
@@ -713,7 +723,7 @@ void CVelkorDlg::MakeDialogs() {
                              app.language.get()};
   update.enter_boot_mode = [this] {
     auto session = TryKeyboard();
-    return session && App().commands->EnterBootMode() == kSuccess;
+    return session && BootModeRequestWritten(App().commands->EnterBootMode());
   };
   update.backup = [this](const std::u16string& path) { return operations_->Export(path); };
   update.open_help = [this] { OpenHelp(); };
@@ -727,8 +737,8 @@ bool CVelkorDlg::ApplyProfileList(const std::vector<ProfileRow>& rows, int profi
   // about first, as a profile switch asks (Yes applies them first).
   bool save = false;
   if (apply_.pending()) {
-    save = Ask(Text(LangKey::PROFILE_SELECT_PROMPT), false);
-    if (shut_down_) return false;
+    save = Ask(Text(LangKey::PROFILE_SELECT_PROMPT), false, profile_dlg_->IsOpen() ? profile_dlg_->hwnd() : nullptr);
+    if (shut_down_ || apply_.job_running()) return false;
   }
   return StartJob(Job::kManagerApply, [this, profile, save] {
     if (save && !operations_->Apply()) return false;  // the edits stay
@@ -1085,7 +1095,7 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
       return true;
   }
 
-  if (shut_down_ && message >= WM_APP && message <= kMsgPresenceDone) {
+  if (shut_down_ && message >= WM_APP && message <= kMsgManagerCheckRow) {
     // What arrives after the end is dropped (a posted text is freed).
     if (message == kMsgPostedText) delete reinterpret_cast<std::u16string*>(lparam);
     result = 0;

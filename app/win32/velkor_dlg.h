@@ -137,7 +137,8 @@ class CVelkorDlg : public CBaseDialog {
   void PostText(const std::u16string& text);
   void Tell(const std::u16string& text);
   void SwitchProfile(int profile);
-  bool Ask(const std::u16string& question, bool yes_default);
+  // The owner is the main window unless another window asks.
+  bool Ask(const std::u16string& question, bool yes_default, HWND owner = nullptr);
 
   SkinnedControls controls_;
   HICON icon_ = nullptr;

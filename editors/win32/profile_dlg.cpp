@@ -22,8 +22,7 @@ constexpr Column kColumns[] = {{L"\u6FC0\u6D3B", 60}, {L"\u540D\u79F0", 120}, {L
 
 CVelkor_DlgProfile::CVelkor_DlgProfile(HWND parent, ProfileManagerContext context)
     : CBaseDialog(IDD_PROFILE_MANAGER, parent, context.ini, context.skin_file, context.skin_folder),
-      context_(std::move(context)),
-      controls_(SkinPlanOf(SkinWindow::kProfile)) {}
+      context_(std::move(context)) {}
 
 std::u16string CVelkor_DlgProfile::Text(LangKey key) const {
   return std::u16string(context_.language ? context_.language->Text(key) : LanguageBuiltIn(key));
@@ -46,7 +45,8 @@ BOOL CVelkor_DlgProfile::OnInitDialog() {
   list_.SetCheckChanged([this](int, bool) { SetChanged(true); });
   // 5-6. The sheets (once; a missing one ends the program), the six buttons,
   // the list in its place.
-  controls_.Apply(*this, [this](std::u16string_view key) {
+  controls_ = std::make_unique<SkinnedControls>(SkinPlanOf(SkinWindow::kProfile));
+  controls_->Apply(*this, [this](std::u16string_view key) {
     return context_.language ? context_.language->TextOf(key) : std::u16string();
   });
   HWND spare = GetDlgItem(hwnd(), IDC_PROFILE_SPARE);
@@ -64,7 +64,11 @@ void CVelkor_DlgProfile::FillList() {
   if (filled_) list_.DeleteAllRows();
   filled_ = true;
   const ProfileRow row = RowForFile(context_.profile_file());
-  for (int i = 0; i < 3; ++i) list_.InsertRow(i, {L"", ToWide(row.name), ToWide(row.folder)});
+  row_profiles_.clear();
+  for (int i = 0; i < 3; ++i) {
+    list_.InsertRow(i, {L"", ToWide(row.name), ToWide(row.folder)});
+    row_profiles_.push_back(i);
+  }
   const int current = context_.current_profile();
   if (current >= 0 && current < 3) list_.SetChecked(current, true);
   SetChanged(false);
@@ -73,6 +77,7 @@ void CVelkor_DlgProfile::FillList() {
 void CVelkor_DlgProfile::AppendFile(const std::u16string& path) {
   const ProfileRow row = RowForFile(path);
   list_.AppendRow({L"", ToWide(row.name), ToWide(row.folder)});
+  row_profiles_.push_back(kNoHardwareProfile);
 }
 
 std::vector<ProfileRow> CVelkor_DlgProfile::Rows() const {
@@ -90,8 +95,20 @@ void CVelkor_DlgProfile::SetChanged(bool changed) {
 
 void CVelkor_DlgProfile::CheckRow(int row) {
   if (!IsOpen()) return;
-  if (row >= 0 && row < list_.RowCount()) list_.SetChecked(row, true);
+  // The row that stands for that profile.
+  for (size_t r = 0; r < row_profiles_.size(); ++r) {
+    if (row_profiles_[r] == row && static_cast<int>(r) < list_.RowCount()) {
+      list_.SetChecked(static_cast<int>(r), true);
+      break;
+    }
+  }
   SetChanged(false);
+}
+
+void CVelkor_DlgProfile::ApplyFinished(bool succeeded, int profile) {
+  if (!IsOpen()) return;
+  if (profile >= 0) CheckRow(profile);
+  if (!succeeded) SetChanged(true);
 }
 
 std::optional<std::u16string> CVelkor_DlgProfile::ChooseFile(bool save) {
@@ -113,7 +130,8 @@ std::optional<std::u16string> CVelkor_DlgProfile::ChooseFile(bool save) {
 
 void CVelkor_DlgProfile::Add() {
   const std::optional<std::u16string> path = ChooseFile(true);
-  if (!path) return;
+  // Closed meanwhile (the keyboard went): nothing to write or list.
+  if (!path || open_.load() == 0) return;
   // A file that could not be written is still listed, as a loaded one is
   // listed unread.
   context_.write_default_file(*path);
@@ -123,7 +141,7 @@ void CVelkor_DlgProfile::Add() {
 
 void CVelkor_DlgProfile::Load() {
   const std::optional<std::u16string> path = ChooseFile(false);
-  if (!path) return;
+  if (!path || open_.load() == 0) return;
   AppendFile(*path);
   SetChanged(true);
 }
@@ -132,13 +150,16 @@ void CVelkor_DlgProfile::Delete() {
   const int row = list_.FirstSelected();
   if (row < 0) return;
   list_.DeleteRow(row);
+  if (row < static_cast<int>(row_profiles_.size())) row_profiles_.erase(row_profiles_.begin() + row);
   list_.Select(RowAfterDelete(row, list_.RowCount()));
   SetChanged(true);
 }
 
-void CVelkor_DlgProfile::Apply() {
-  const int profile = ProfileOfCheckedRow(list_.FirstChecked());
-  if (context_.apply(Rows(), profile)) SetChanged(false);
+bool CVelkor_DlgProfile::Apply() {
+  const int profile = ProfileOfCheckedRow(row_profiles_, list_.FirstChecked());
+  if (!context_.apply(Rows(), profile)) return false;
+  SetChanged(false);
+  return true;
 }
 
 bool CVelkor_DlgProfile::OnCommand(int id, int notification) {
@@ -177,14 +198,14 @@ bool CVelkor_DlgProfile::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, I
 }
 
 void CVelkor_DlgProfile::OnOK() {
-  Apply();
+  // What could not be applied now stays open to be applied later.
+  if (!Apply()) return;
   OnCancel();
 }
 
 void CVelkor_DlgProfile::OnCancel() {
   SetChanged(false);
   open_.store(0);
-  list_.Hook(nullptr);
   CBaseDialog::OnCancel();
 }
 

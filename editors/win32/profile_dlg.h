@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,6 +55,9 @@ class CVelkor_DlgProfile : public CBaseDialog {
   bool changed() const { return changed_.load(); }
   // A profile switch made elsewhere: its row checked, Apply disabled.
   void CheckRow(int row);
+  // The keyboard job of an Apply ended: the keyboard's profile checked; a
+  // failed one leaves Apply enabled.
+  void ApplyFinished(bool succeeded, int profile);
   void Cancel() { OnCancel(); }
 
  protected:
@@ -72,12 +76,16 @@ class CVelkor_DlgProfile : public CBaseDialog {
   void Add();
   void Load();
   void Delete();
-  void Apply();
+  // False when it could not be done now (a keyboard job runs).
+  bool Apply();
   void SetChanged(bool changed);
 
   ProfileManagerContext context_;
-  SkinnedControls controls_;
+  // Made again on every opening: its buttons belong to that opening's window.
+  std::unique_ptr<SkinnedControls> controls_;
   CReportCtrl list_;
+  // What each row stands for (see ProfileOfCheckedRow), beside the rows.
+  std::vector<int> row_profiles_;
   std::atomic<bool> changed_{false};
   std::atomic<int> open_{0};
   bool filled_ = false;

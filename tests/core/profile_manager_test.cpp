@@ -39,12 +39,18 @@ TEST(ProfileManagerRulesTest, TheSettingsGetEveryRowThenTheirNumber) {
   EXPECT_EQ(ProfileListValues({}), (std::vector<std::pair<std::u16string, std::u16string>>{{u"PROFILE00", u"0"}}));
 }
 
-TEST(ProfileManagerRulesTest, OnlyTheFirstThreeRowsAreHardwareProfiles) {
-  EXPECT_EQ(ProfileOfCheckedRow(-1), -1);
-  EXPECT_EQ(ProfileOfCheckedRow(0), 0);
-  EXPECT_EQ(ProfileOfCheckedRow(2), 2);
-  EXPECT_EQ(ProfileOfCheckedRow(3), -1);
-  EXPECT_EQ(ProfileOfCheckedRow(40), -1);
+TEST(ProfileManagerRulesTest, OnlyTheRowsTheListStartsWithAreHardwareProfiles) {
+  std::vector<int> rows = {0, 1, 2, kNoHardwareProfile};
+  EXPECT_EQ(ProfileOfCheckedRow(rows, -1), -1);
+  EXPECT_EQ(ProfileOfCheckedRow(rows, 0), 0);
+  EXPECT_EQ(ProfileOfCheckedRow(rows, 2), 2);
+  EXPECT_EQ(ProfileOfCheckedRow(rows, 3), -1) << "an added file";
+  EXPECT_EQ(ProfileOfCheckedRow(rows, 4), -1);
+  // Row 0 deleted: the added file moves up to row 2 and still stands for none.
+  rows.erase(rows.begin());
+  EXPECT_EQ(ProfileOfCheckedRow(rows, 2), -1);
+  EXPECT_EQ(ProfileOfCheckedRow(rows, 0), 1);
+  EXPECT_EQ(ProfileOfCheckedRow({7}, 0), -1);
 }
 
 }  // namespace

@@ -1075,5 +1075,46 @@ TEST_F(ProfileManagerProcessTest, AnAddedFileIsWrittenListedOnceWithItsExtension
   DeleteFileW(added.c_str());
 }
 
+
+TEST_F(ProfileManagerProcessTest, ALoadedFileStandsForNoProfileEvenAfterADeleteAndASecondOpeningIsSkinned) {
+  StartWithKeyboard();
+  Show();
+  HWND dialog = OpenManager();
+  ASSERT_NE(dialog, nullptr);
+  RECT first_ok{};
+  GetWindowRect(GetDlgItem(dialog, IDOK), &first_ok);
+  HWND list = GetDlgItem(dialog, IDC_PROFILE_LIST);
+  const std::wstring loaded = ToWide(DocumentsFolder()) + L"\\QN582\\$Profile0.kpx";
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROFILE_LOAD, BN_CLICKED), 0);
+  ASSERT_TRUE(driver_.AnswerFileDialog(loaded));
+  ASSERT_TRUE(driver_.WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 4; }, kWaitMs));
+  // Row 0 selected and deleted: the loaded file moves up to row 2.
+  Press(list, VK_HOME);
+  ASSERT_TRUE(driver_.WaitFor([&] { return SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0; }, kWaitMs));
+  Click(dialog, IDC_PROFILE_DELETE);
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
+  Press(list, VK_END);
+  Press(list, VK_SPACE);
+  ASSERT_TRUE(driver_.WaitFor([&] { return RowChecked(list, 2); }, kWaitMs));
+  KbemuClearLog();
+  Click(dialog, IDC_PROFILE_APPLY);
+  ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "ReadKeyMapBlock") == 30 &&
+                                           !driver_.ControlVisible(IDC_MAIN_BUSY); }, kWaitMs));
+  EXPECT_EQ(CountOf(KbemuRequests(), "WriteConfigBlock"), 0) << "an added file asks for no profile";
+  EXPECT_NE(Kbemu(L"status").find("active profile: 0"), std::string::npos);
+
+  // Closed and opened again: its buttons are skinned again, in their places.
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.FindDialogWithControl(IDC_PROFILE_LIST); }, kWaitMs));
+  dialog = OpenManager();
+  ASSERT_NE(dialog, nullptr);
+  RECT second_ok{};
+  GetWindowRect(GetDlgItem(dialog, IDOK), &second_ok);
+  EXPECT_EQ(second_ok.right - second_ok.left, first_ok.right - first_ok.left);
+  EXPECT_EQ(second_ok.bottom - second_ok.top, first_ok.bottom - first_ok.top);
+  EXPECT_EQ(second_ok.left, first_ok.left) << "the skin's place, not the template's";
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
 }  // namespace
 }  // namespace velkor::testing
