@@ -21,6 +21,7 @@
 #include "platform/win32/library_loader.h"
 #include "platform/win32/wide.h"
 #include "resources/resource.h"
+#include "ui/win32/file_dialogs.h"
 
 namespace velkor {
 
@@ -636,17 +637,10 @@ void CVelkorDlg::SetReportRate(int index) {
 }
 
 std::optional<std::u16string> CVelkorDlg::ChooseProfileFile(bool save) {
-  wchar_t path[MAX_PATH] = L"*.kpx";
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = hwnd();
-  dialog.lpstrFilter = L"(*.kpx)\0*.kpx\0(*.*)\0*.*\0";
-  dialog.lpstrFile = path;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrDefExt = L"kpx";
-  dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | (save ? OFN_OVERWRITEPROMPT : 0);
-  if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return std::nullopt;
-  return FromWide(path);
+  FileDialogRequest request;
+  request.owner = hwnd();
+  request.save = save;
+  return AskFileName(request);
 }
 
 void CVelkorDlg::Import() {

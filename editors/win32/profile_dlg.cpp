@@ -1,10 +1,10 @@
 #include "editors/win32/profile_dlg.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include "platform/win32/wide.h"
 #include "resources/resource.h"
+#include "ui/win32/file_dialogs.h"
 #include "widgets/report_rules.h"
 
 namespace velkor {
@@ -112,20 +112,11 @@ void CVelkor_DlgProfile::ApplyFinished(bool succeeded, int profile) {
 }
 
 std::optional<std::u16string> CVelkor_DlgProfile::ChooseFile(bool save) {
-  const std::u16string folder = context_.profile_folder();
-  std::wstring initial = ToWide(folder + (save ? Text(LangKey::PROFILE_NEW) : u"\\*.kpx"));
-  wchar_t path[MAX_PATH] = {};
-  initial.copy(path, MAX_PATH - 1);
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = hwnd();
-  dialog.lpstrFilter = L"(*.kpx)\0*.kpx\0(*.*)\0*.*\0";
-  dialog.lpstrFile = path;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrDefExt = L"kpx";
-  dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | (save ? OFN_OVERWRITEPROMPT : 0);
-  if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return std::nullopt;
-  return FromWide(path);
+  FileDialogRequest request;
+  request.owner = hwnd();
+  request.save = save;
+  request.initial_name = context_.profile_folder() + (save ? Text(LangKey::PROFILE_NEW) : u"\\*.kpx");
+  return AskFileName(request);
 }
 
 void CVelkor_DlgProfile::Add() {

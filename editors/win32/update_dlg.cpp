@@ -5,6 +5,7 @@
 
 #include "platform/win32/wide.h"
 #include "resources/resource.h"
+#include "ui/win32/file_dialogs.h"
 #include "ui/skin_bindings.h"
 #include "ui/win32/color_static.h"
 #include "ui/win32/skinned_controls.h"
@@ -107,17 +108,13 @@ bool CVelkor_DlgUpdate::OnCommand(int id, int notification) {
 }
 
 void CVelkor_DlgUpdate::ChooseUpdater() {
-  wchar_t path[MAX_PATH] = L"*.exe";
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = hwnd();
-  dialog.lpstrFilter = L"MyType Files (*.exe)\0*.exe\0";
-  dialog.lpstrFile = path;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrInitialDir = W(context_.package_folder);
-  dialog.lpstrDefExt = L"exe";
-  dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
-  chosen_path_ = GetOpenFileNameW(&dialog) ? FromWide(path) : std::u16string();
+  FileDialogRequest request;
+  request.owner = hwnd();
+  request.initial_name = u"*.exe";
+  request.filter = L"MyType Files (*.exe)\0*.exe\0";
+  request.default_extension = L"exe";
+  request.initial_folder = context_.package_folder;
+  chosen_path_ = AskFileName(request).value_or(std::u16string());
   // Wherever the file dialog went, the program goes on from its Package folder.
   SetCurrentDirectoryW(W(context_.package_folder));
   ShowChosenPath();
@@ -131,17 +128,12 @@ void CVelkor_DlgUpdate::Update() {
 }
 
 void CVelkor_DlgUpdate::Backup() {
-  wchar_t path[MAX_PATH] = L"*.kpx";
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = hwnd();
-  dialog.lpstrFilter = L"(*.kpx)\0*.kpx\0(*.*)\0*.*\0";
-  dialog.lpstrFile = path;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrDefExt = L"kpx";
-  dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_OVERWRITEPROMPT;
-  if (!GetSaveFileNameW(&dialog)) return;
-  const bool written = context_.backup && context_.backup(FromWide(path));
+  FileDialogRequest request;
+  request.owner = hwnd();
+  request.save = true;
+  const std::optional<std::u16string> path = AskFileName(request);
+  if (!path) return;
+  const bool written = context_.backup && context_.backup(*path);
   Tell(BackupOutcomeText(written));
 }
 
