@@ -127,6 +127,33 @@ kbemu log 40 | grep -q "> WriteParameters .*$expected" || fail "the picked colou
 
 click_at "$(probe center 1167)" || fail "no lamp"
 
+# The profile manager, with the pointer: the current-profile box opens it,
+# Delete without a selected row removes nothing, a click on a row selects it
+# and Delete removes that one, Cancel closes it.
+click_at "$(probe center 1005)" || fail "no current-profile box"
+wait_for 3 probe rows 1007 || fail "the profile manager did not open with three rows"
+click_at "$(probe dialog-center 1007 1011)" || fail "no Delete button"
+sleep 0.3
+[ "$(probe rows 1007)" = 3 ] || fail "Delete without a selected row removed one"
+read -r lx ly <<<"$(probe dialog-center 1007 1007)"
+click_at "$lx $((ly - 56))" || fail "no list"  # the second row, under the header
+click_at "$(probe dialog-center 1007 1011)" || fail "no Delete button"
+wait_for 2 probe rows 1007 || fail "a clicked row was not deleted"
+click_at "$(probe dialog-center 1007 2)" || fail "no Cancel button"
+wait_for "" probe rows 1007 || fail "Cancel did not close the profile manager"
+
+# The firmware update dialog (another program's command 32780): Update with
+# no updater chosen says so and sends nothing; cancel update closes it.
+kbemu log clear >/dev/null
+probe post 273 32780 0 >/dev/null
+for _ in $(seq 50); do [ -n "$(probe dialog-center 1181 1147)" ] && break; sleep 0.1; done
+click_at "$(probe dialog-center 1181 1147)" || fail "no Update button"
+wait_for "Please choose a correct update file! " probe box || fail "no message for a missing updater: $(probe box)"
+click_at "$(probe box-button 1)" || fail "no OK button on the message"
+[ "$(kbemu log 5 | grep -c '^#')" = 0 ] || fail "Update without an updater reached the keyboard"
+click_at "$(probe dialog-center 1181 1180)" || fail "no cancel-update button"
+wait_for "" probe dialog-center 1181 1147 || fail "cancel update did not close the dialog"
+
 # OK hides the window and sends nothing more (nothing is pending).
 kbemu log clear >/dev/null
 click_at "$(probe center 1)" || fail "no OK button"

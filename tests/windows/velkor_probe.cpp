@@ -10,6 +10,10 @@
 //   velkor_probe text ID            the control's text
 //   velkor_probe shown ID           1 when the control is visible, else 0
 //   velkor_probe select ID INDEX    selects a drop-down list's item as a person's choice does
+//   velkor_probe dialog-center HOLDER ID
+//                                   screen centre "X Y" of control ID in the program's open dialog
+//                                   (not the main window) that holds control HOLDER
+//   velkor_probe rows HOLDER        the number of rows of the list HOLDER in that dialog
 //   velkor_probe enabled ID         1 or 0
 //   velkor_probe box                the open message box's text, or nothing
 //   velkor_probe box-button ID      screen centre "X Y" of that message box button
@@ -19,6 +23,7 @@
 //
 // Exit code 0 when it could answer, 1 when the window or control is missing.
 #include <windows.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -147,6 +152,21 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     }
     return 0;
+  }
+  if ((command == L"dialog-center" && argc > 3) || command == L"rows") {
+    DWORD process = 0;
+    GetWindowThreadProcessId(main, &process);
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner != process || w == main || !IsWindowVisible(w) || !GetDlgItem(w, id)) continue;
+      if (command == L"rows") {
+        std::printf("%d\n", static_cast<int>(SendMessageW(GetDlgItem(w, id), LVM_GETITEMCOUNT, 0, 0)));
+        return 0;
+      }
+      return PrintCenter(GetDlgItem(w, _wtoi(argv[3])));
+    }
+    return 1;
   }
   HWND box = FindMessageBox(main);
   if (command == L"box") {
