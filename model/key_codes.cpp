@@ -15,9 +15,7 @@ constexpr size_t kMaxNameLength = 259;
 // The widest field a language text may ask for; anything wider is clamped.
 constexpr size_t kMaxFieldWidth = 32;
 
-std::u16string_view TextOf(LangKey key, const LanguageTable* language) {
-  return language ? language->Text(key) : LanguageBuiltIn(key);
-}
+std::u16string_view TextOf(LangKey key, const LanguageTable* language) { return TextOrBuiltIn(language, key); }
 
 std::u16string Limited(std::u16string text) {
   if (text.size() > kMaxNameLength) {

@@ -7,7 +7,7 @@ namespace velkor {
 namespace {
 
 std::u16string Text(const LanguageTable* language, LangKey key) {
-  return std::u16string(language ? language->Text(key) : LanguageBuiltIn(key));
+  return std::u16string(TextOrBuiltIn(language, key));
 }
 
 std::u16string GHead(int n) {

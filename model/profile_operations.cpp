@@ -56,7 +56,7 @@ ProfileMenuModel BuildProfileMenu(int current_profile, const std::u16string& pro
 }
 
 std::u16string ProfileOperations::Text(LangKey key) const {
-  return std::u16string(language_ ? language_->Text(key) : LanguageBuiltIn(key));
+  return std::u16string(TextOrBuiltIn(language_, key));
 }
 
 bool ProfileOperations::SaveToProfileFile() {

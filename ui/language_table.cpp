@@ -179,4 +179,12 @@ std::optional<TrayMenuTexts> LanguageTable::ReadTrayMenu() {
   return t;
 }
 
+std::u16string_view TextOrBuiltIn(const LanguageTable* language, LangKey key) {
+  return language ? language->Text(key) : LanguageBuiltIn(key);
+}
+
+std::u16string KeyTextOrEmpty(LanguageTable* language, std::u16string_view key) {
+  return language ? language->TextOf(key) : std::u16string();
+}
+
 }  // namespace velkor

@@ -144,4 +144,10 @@ class LanguageTable {
   std::array<std::u16string, kLanguageSlotCount> slots_;
 };
 
+// A slot's text from the language table, or its built-in text without one.
+std::u16string_view TextOrBuiltIn(const LanguageTable* language, LangKey key);
+// A language file key's text for a window, as LanguageTable::TextOf gives
+// it; empty without a table.
+std::u16string KeyTextOrEmpty(LanguageTable* language, std::u16string_view key);
+
 }  // namespace velkor

@@ -7,6 +7,7 @@
 #include "app/win32/app_settings.h"
 #include "platform/win32/wide.h"
 #include "resources/resource.h"
+#include "ui/win32/skin_look.h"
 
 namespace velkor {
 
@@ -24,7 +25,7 @@ struct PanelLook {
   int bank_caption_inset_right;  // pixels from the G key's right edge
   int bank_caption_inset_bottom;
 };
-constexpr PanelLook kLook{50, RGB(0xE4, 0xE4, 0xE4), RGB(0x5A, 0xC8, 0xF0), 7, 6, 3};
+constexpr PanelLook kLook{50, kSkinLook.text, RGB(0x5A, 0xC8, 0xF0), 7, 6, 3};
 
 // The labels beside the keyboard picture and their keys in the skin's label sections.
 struct Label {

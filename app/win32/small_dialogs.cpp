@@ -69,9 +69,7 @@ BOOL StandInDialog::OnInitDialog() {
     const int id = GetDlgCtrlID(child);
     if (id != IDOK && id != IDCANCEL) ShowWindow(child, SW_HIDE);
   }
-  controls_.Apply(*this, [this](std::u16string_view key) {
-    return language_ ? language_->TextOf(key) : std::u16string();
-  });
+  controls_.Apply(*this, [this](std::u16string_view key) { return KeyTextOrEmpty(language_, key); });
   if (on_open) on_open(hwnd());
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());

@@ -242,7 +242,7 @@ CVelkorDlg::~CVelkorDlg() {
 }
 
 std::u16string CVelkorDlg::Text(LangKey key) const {
-  return std::u16string(App().language ? App().language->Text(key) : LanguageBuiltIn(key));
+  return std::u16string(TextOrBuiltIn(App().language.get(), key));
 }
 
 void CVelkorDlg::PostText(const std::u16string& text) {
@@ -351,10 +351,7 @@ BOOL CVelkorDlg::OnInitDialog() {
   // 12-15. The skin's images (a missing one ends the program), the web
   // address, the key buttons and every skinned control in order.
   link_ = skin().Link();
-  controls_.Apply(*this, [](std::u16string_view key) {
-    LanguageTable* language = App().language.get();
-    return language ? language->TextOf(key) : std::u16string();
-  });
+  controls_.Apply(*this, [](std::u16string_view key) { return KeyTextOrEmpty(App().language.get(), key); });
   if (CPngButton* link = controls_.Button(IDC_MAIN_LINK)) SetWindowTextW(link->hwnd(), W(link_));
   for (int g = 1; g <= kGKeyCount; ++g) {
     SetDlgItemTextW(w, GKeyControl(g), W(GKeyCaption(0, g - 1)));
@@ -414,6 +411,11 @@ void CVelkorDlg::OnInit() {
   ready_.store(true);
   SetPropW(w, kReadyProperty, reinterpret_cast<HANDLE>(1));
   HideMainWindow();
+}
+
+void CVelkorDlg::PaintOver(HDC dc) {
+  // The focused colour button's ring around it.
+  if (lighting_view_) lighting_view_->DrawFocus(dc);
 }
 
 void CVelkorDlg::RefreshLanguageTexts() {
@@ -1209,16 +1211,8 @@ bool CVelkorDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& 
         EndPaint(hwnd(), &paint);
         result = 0;
         return true;
-      } else {
-        // The skin, then the focused colour button's ring around it.
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(hwnd(), &paint);
-        PaintBackground(dc);
-        lighting_view_->DrawFocus(dc);
-        EndPaint(hwnd(), &paint);
-        result = 0;
-        return true;
       }
+      break;
     case kSliderMovedMessage:
       lighting_view_->OnSliderMessage(wparam, lparam);
       result = 0;

@@ -58,6 +58,7 @@ class CVelkorDlg : public CBaseDialog {
   void OnOK() override;
   void OnCancel() override;
   bool PreTranslateMessage(MSG& msg) override;
+  void PaintOver(HDC dc) override;
 
  private:
   class Presence;

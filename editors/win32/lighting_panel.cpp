@@ -8,12 +8,11 @@
 #include "platform/win32/wide.h"
 #include "resources/resource.h"
 #include "ui/skin_bindings.h"
+#include "ui/win32/skin_look.h"
 
 namespace velkor {
 
 namespace {
-
-constexpr COLORREF kLabelColour = RGB(0xE4, 0xE4, 0xE4);
 
 // The panel's labels and their keys in the skin's label sections; the
 // number fields' labels keep the template's texts.
@@ -90,7 +89,7 @@ void CLightingPanel::Attach() {
   for (const Label& label : kLabels) {
     auto drawn = std::make_unique<ColorStatic>();
     if (drawn->Attach(dialog_.hwnd(), label.control)) {
-      drawn->SetTextColour(kLabelColour);
+      drawn->SetTextColour(kSkinLook.text);
       labels_.push_back(std::move(drawn));
     }
   }

@@ -25,7 +25,7 @@ CVelkor_DlgProfile::CVelkor_DlgProfile(HWND parent, ProfileManagerContext contex
       context_(std::move(context)) {}
 
 std::u16string CVelkor_DlgProfile::Text(LangKey key) const {
-  return std::u16string(context_.language ? context_.language->Text(key) : LanguageBuiltIn(key));
+  return std::u16string(TextOrBuiltIn(context_.language, key));
 }
 
 INT_PTR CVelkor_DlgProfile::Open() {
@@ -46,9 +46,7 @@ BOOL CVelkor_DlgProfile::OnInitDialog() {
   // 5-6. The sheets (once; a missing one ends the program), the six buttons,
   // the list in its place.
   controls_ = std::make_unique<SkinnedControls>(SkinPlanOf(SkinWindow::kProfile));
-  controls_->Apply(*this, [this](std::u16string_view key) {
-    return context_.language ? context_.language->TextOf(key) : std::u16string();
-  });
+  controls_->Apply(*this, [this](std::u16string_view key) { return KeyTextOrEmpty(context_.language, key); });
   HWND spare = GetDlgItem(hwnd(), IDC_PROFILE_SPARE);
   ShowWindow(spare, SW_HIDE);
   EnableWindow(spare, FALSE);

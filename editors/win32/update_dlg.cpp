@@ -66,9 +66,7 @@ BOOL CVelkor_DlgUpdate::OnInitDialog() {
   // The pictures are loaded once for the run (a missing one ends the
   // program); the buttons and fields are placed again on every opening.
   controls_ = std::make_unique<SkinnedControls>(SkinPlanOf(SkinWindow::kUpdate));
-  controls_->Apply(*this, [this](std::u16string_view key) {
-    return context_.language ? context_.language->TextOf(key) : std::u16string();
-  });
+  controls_->Apply(*this, [this](std::u16string_view key) { return KeyTextOrEmpty(context_.language, key); });
   ShowChosenPath();
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());
@@ -153,7 +151,7 @@ void CVelkor_DlgUpdate::ShowChosenPath() {
 }
 
 void CVelkor_DlgUpdate::Tell(LangKey text) {
-  const std::u16string shown(context_.language ? context_.language->Text(text) : LanguageBuiltIn(text));
+  const std::u16string shown(TextOrBuiltIn(context_.language, text));
   MessageBoxW(hwnd(), W(shown), L"", MB_OK);
 }
 

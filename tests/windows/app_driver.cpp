@@ -39,9 +39,9 @@ std::vector<HWND> TopWindowsOf(DWORD process_id) {
   return walk.windows;
 }
 
-// A window's text through WM_GETTEXT (the live text, also of edit controls);
-// the text the window manager keeps when the window does not answer.
-std::wstring TextOf(HWND window) {
+}  // namespace
+
+std::wstring WindowText(HWND window) {
   if (!window) return {};
   DWORD_PTR length = 0;
   if (SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kMessageMs, &length)) {
@@ -64,6 +64,8 @@ std::wstring TextOf(HWND window) {
     text.resize(text.size() * 2);
   }
 }
+
+namespace {
 
 // Whether a dialog is a message box: it holds the text control, at least one
 // of the message box's buttons, and nothing else but its icon (id 20 on
@@ -190,7 +192,7 @@ HWND AppDriver::Control(int id) {
 
 bool AppDriver::HasControl(int id) { return Control(id) != nullptr; }
 
-std::wstring AppDriver::ControlText(int id) { return TextOf(Control(id)); }
+std::wstring AppDriver::ControlText(int id) { return WindowText(Control(id)); }
 
 bool AppDriver::ControlVisible(int id) {
   HWND c = Control(id);
@@ -250,7 +252,7 @@ HWND AppDriver::FindMessageBox() {
 bool AppDriver::WaitMessageBox(DWORD timeout_ms, std::wstring* text) {
   HWND box = nullptr;
   if (!WaitFor([&] { return (box = FindMessageBox()) != nullptr; }, timeout_ms)) return false;
-  if (text) *text = TextOf(GetDlgItem(box, kMessageBoxTextId));
+  if (text) *text = WindowText(GetDlgItem(box, kMessageBoxTextId));
   return true;
 }
 
@@ -456,6 +458,16 @@ std::vector<KbemuRequest> ParseKbemuRequests(const std::string& log) {
     if (whole && !request.bytes.empty()) requests.push_back(std::move(request));
   }
   return requests;
+}
+
+void EndProgramsAndResetKeyboard() {
+  TerminateAll(L"Velkor.exe");
+  TerminateAll(L"Tassel.exe");
+  WaitUntil([] { return CountProcesses(L"Velkor.exe") == 0; }, 5000);
+  // With no program running, kbemu changes the saved keyboard.
+  Kbemu(L"fault clear");
+  Kbemu(L"attach");
+  Kbemu(L"reset");
 }
 
 }  // namespace velkor::testing

@@ -172,6 +172,15 @@ class AppDriver {
 std::optional<std::vector<DriverMenuItem>> ReadMenuItems(HMENU menu);
 
 // kbemu.exe beside the test: what it printed; exit_code gets its exit code.
+// A window's text through WM_GETTEXT (the live text, also of another
+// process's edit controls); the text the window manager keeps when the
+// window does not answer.
+std::wstring WindowText(HWND window);
+
+// No program left running, and the emulated keyboard attached in its
+// factory state with no faults.
+void EndProgramsAndResetKeyboard();
+
 std::string Kbemu(const std::wstring& arguments, DWORD* exit_code = nullptr);
 bool KbemuClearLog();
 

@@ -79,15 +79,16 @@ void SetFlipSetting(const wchar_t* value) {
   }
   RegCloseKey(key);
 }
-std::wstring FlipSetting() {
+std::wstring ProfileSetting(const wchar_t* name) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kProfileSettings, 0, KEY_READ, &key) != 0) return L"(none)";
-  wchar_t value[16] = {};
+  wchar_t value[520] = {};
   DWORD size = sizeof(value) - sizeof(wchar_t);
-  const LONG read = RegQueryValueExW(key, L"Flip", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  const LONG read = RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
   RegCloseKey(key);
   return read == 0 ? std::wstring(value) : L"(none)";
 }
+std::wstring FlipSetting() { return ProfileSetting(L"Flip"); }
 
 std::wstring LanguageFile() { return ToWide(FolderOf(ModulePath())) + L"Skins\\language.ini"; }
 
@@ -110,13 +111,7 @@ class LanguageSelector {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TerminateAll(L"Velkor.exe");
-    TerminateAll(L"Tassel.exe");
-    WaitUntil([] { return CountProcesses(L"Velkor.exe") == 0; }, 5000);
-    // With no program running, kbemu changes the saved keyboard.
-    Kbemu(L"fault clear");
-    Kbemu(L"attach");
-    Kbemu(L"reset");
+    EndProgramsAndResetKeyboard();
     // The lamp off and the plain layout, whatever an earlier run left.
     WritePrivateProfileStringW(L"KEYCOLOR", L"DengCheck", L"0", LightingSettings().c_str());
     SetFlipSetting(nullptr);
@@ -929,16 +924,6 @@ bool RowChecked(HWND list, int row) {
   return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
 
-std::wstring ProfileSetting(const wchar_t* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kProfileSettings, 0, KEY_READ, &key) != 0) return L"(none)";
-  wchar_t value[520] = {};
-  DWORD size = sizeof(value) - sizeof(wchar_t);
-  const LONG read = RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-  RegCloseKey(key);
-  return read == 0 ? std::wstring(value) : L"(none)";
-}
-
 class ProfileManagerProcessTest : public MainWindowTest {
  protected:
   // Opens the manager (its handler runs it modally, so the command is posted).
@@ -967,13 +952,18 @@ class ProfileManagerProcessTest : public MainWindowTest {
     ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_PROFILE2));
     ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlChecked(IDC_MAIN_PROFILE2); }, kWaitMs));
   }
+  // The program with its window shown, the keyboard on profile 0 or 1,
+  // then the manager; nullptr when any of it failed.
+  HWND StartAndOpenManager(bool on_profile2) {
+    StartWithKeyboard();
+    if (!HasFatalFailure()) Show();
+    if (!HasFatalFailure() && on_profile2) SwitchToProfile2();
+    return HasFatalFailure() ? nullptr : OpenManager();
+  }
 };
 
 TEST_F(ProfileManagerProcessTest, ItListsTheProfileFileThreeTimesWithTheKeyboardsProfileChecked) {
-  StartWithKeyboard();
-  Show();
-  SwitchToProfile2();
-  HWND dialog = OpenManager();
+  HWND dialog = StartAndOpenManager(true);
   ASSERT_NE(dialog, nullptr);
   HWND list = GetDlgItem(dialog, IDC_PROFILE_LIST);
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
@@ -997,10 +987,7 @@ TEST_F(ProfileManagerProcessTest, ItListsTheProfileFileThreeTimesWithTheKeyboard
 }
 
 TEST_F(ProfileManagerProcessTest, ApplyStoresTheListAndChoosesOnlyAProfileTheKeyboardHas) {
-  StartWithKeyboard();
-  Show();
-  SwitchToProfile2();
-  HWND dialog = OpenManager();
+  HWND dialog = StartAndOpenManager(true);
   ASSERT_NE(dialog, nullptr);
   HWND list = GetDlgItem(dialog, IDC_PROFILE_LIST);
 
@@ -1077,9 +1064,7 @@ TEST_F(ProfileManagerProcessTest, AnAddedFileIsWrittenListedOnceWithItsExtension
 
 
 TEST_F(ProfileManagerProcessTest, ALoadedFileStandsForNoProfileEvenAfterADeleteAndASecondOpeningIsSkinned) {
-  StartWithKeyboard();
-  Show();
-  HWND dialog = OpenManager();
+  HWND dialog = StartAndOpenManager(false);
   ASSERT_NE(dialog, nullptr);
   RECT first_ok{};
   GetWindowRect(GetDlgItem(dialog, IDOK), &first_ok);

@@ -20,13 +20,6 @@ namespace {
 
 constexpr DWORD kWaitMs = 15000;
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[1024] = {};
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &copied);
-  return text;
-}
-
 void Press(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -50,12 +43,7 @@ std::wstring ReadOnlyFolder() {
 class UpdateProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TerminateAll(L"Velkor.exe");
-    TerminateAll(L"Tassel.exe");
-    WaitUntil([] { return CountProcesses(L"Velkor.exe") == 0; }, 5000);
-    Kbemu(L"fault clear");
-    Kbemu(L"attach");
-    Kbemu(L"reset");
+    EndProgramsAndResetKeyboard();
     ASSERT_TRUE(driver_.Start(L"/Start"));
     ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Tray().icon == IDI_KEYBOARD; }, kWaitMs));
     ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlChecked(IDC_MAIN_PROFILE1); }, kWaitMs));
@@ -98,7 +86,7 @@ TEST_F(UpdateProcessTest, UpdatePutsTheKeyboardIntoBootModeAndStartsTheChosenUpd
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(ChooseFile(dialog, IDC_UPDATE_OPEN, updater));
   HWND list = GetDlgItem(dialog, IDC_UPDATE_PATH);
-  ASSERT_TRUE(driver_.WaitFor([&] { return TextOf(list) == updater; }, kWaitMs)) << "shown: " << TextOf(list).size();
+  ASSERT_TRUE(driver_.WaitFor([&] { return WindowText(list) == updater; }, kWaitMs)) << "shown: " << WindowText(list).size();
   EXPECT_TRUE(IsWindowVisible(list));
 
   KbemuClearLog();

@@ -5,20 +5,9 @@
 #include "ui/win32/color_static.h"
 #include "ui/win32/png_button.h"
 #include "ui/win32/skin_images.h"
+#include "ui/win32/skin_look.h"
 
 namespace velkor {
-
-namespace {
-
-// How the skinned windows draw the system's text fields and lists: dark
-// like the skin, never white.
-struct FieldLook {
-  COLORREF background;
-  COLORREF text;
-};
-constexpr FieldLook kFieldLook{RGB(0x14, 0x17, 0x1C), RGB(0xE4, 0xE4, 0xE4)};
-
-}  // namespace
 
 CBaseDialog::CBaseDialog(UINT template_id, HWND parent, IniStore& ini, std::u16string ini_path,
                          std::u16string skin_folder)
@@ -71,9 +60,10 @@ void CBaseDialog::OnOK() {
 void CBaseDialog::OnCancel() { EndModal(IDCANCEL); }
 
 HBRUSH CBaseDialog::FieldColours(HDC dc) {
-  if (!field_brush_) field_brush_.reset(CreateSolidBrush(kFieldLook.background));
-  SetTextColor(dc, kFieldLook.text);
-  SetBkColor(dc, kFieldLook.background);
+  // The system's text fields and lists dark like the skin, never white.
+  if (!field_brush_) field_brush_.reset(CreateSolidBrush(kSkinLook.field_background));
+  SetTextColor(dc, kSkinLook.text);
+  SetBkColor(dc, kSkinLook.field_background);
   return field_brush_.get();
 }
 
@@ -93,6 +83,7 @@ bool CBaseDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(hwnd(), &paint);
       PaintBackground(dc);
+      PaintOver(dc);
       EndPaint(hwnd(), &paint);
       result = 0;
       return true;

@@ -62,10 +62,11 @@ class CBaseDialog : public CDialog {
   // that cannot be loaded ends the program.
   void ApplySkin();
   void ReleaseSkinImages();
-  // The skin's background picture into a DC of the window.
-  void PaintBackground(HDC dc);
+  // What a window draws on its surface over the skin's background.
+  virtual void PaintOver(HDC dc) {}
 
  private:
+  void PaintBackground(HDC dc);
 
   // Edits, combo boxes and their lists in the skin's colours.
   HBRUSH FieldColours(HDC dc);

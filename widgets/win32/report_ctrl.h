@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/win32/skin_look.h"
 #include "ui/win32/subclass_wnd.h"
 #include "widgets/report_rules.h"
 
@@ -46,8 +47,8 @@ struct ReportLook {
   COLORREF header_edge;
 };
 inline constexpr ReportLook kReportLook{
-    RGB(0x14, 0x17, 0x1C),  // background: the skinned windows' fields
-    RGB(0xE4, 0xE4, 0xE4),  // text
+    kSkinLook.field_background,  // background: the skinned windows' fields
+    kSkinLook.text,              // text
     RGB(0x2F, 0x55, 0x8A),  // selected_background
     RGB(0xFF, 0xFF, 0xFF),  // selected_text
     RGB(0x2C, 0x33, 0x3D),  // inactive_selected_background
