@@ -99,7 +99,14 @@
   X(MAIN_PROMPT_APPLY_FAILED,                                                                 \
     u"The keyboard did not take the settings. They are kept: press Apply to send them again.") \
   X(MAIN_PROMPT_EXIT_UNAPPLIED,                                                               \
-    u"Some settings have not been applied. Apply them before the program ends?")
+    u"Some settings have not been applied. Apply them before the program ends?")              \
+  X(MACRO_MEMORY, u"Memory: %s of %s bytes")                                                  \
+  X(MACRO_MEMORY_NO_NAMES, u"Memory: %s of %s bytes, names left out (%s with names)")        \
+  X(MACRO_MEMORY_FULL, u"Memory: %s of %s bytes: too large, Apply will be refused")          \
+  X(MACRO_MEMORY_UNKNOWN, u"Memory: %s bytes")                                                \
+  X(KEY_EDITOR_NO_PROFILE,                                                                    \
+    u"The keyboard has not said which profile is active, so its keys cannot be edited now. " \
+    u"Unplug it and plug it in again.")
 
 // The main window's eight button captions, in their own slots.
 #define VELKOR_MAIN_CAPTIONS(X) \

@@ -38,8 +38,8 @@ TEST_F(LanguageTableTest, SlotsHoldTheirBuiltInTextsUntilLoaded) {
             u"Device is not detected，the key settings can not be displayed! ");
   // The loading order starts and ends where the table says.
   EXPECT_EQ(LanguageKeyName(LangKey{0}), u"MACRO_ACTION_RECORD_DELAY");
-  EXPECT_EQ(LanguageKeyName(LangKey{kLanguageSlotCount - 1}), u"MAIN_PROMPT_EXIT_UNAPPLIED");
-  EXPECT_EQ(kLanguageSlotCount, 84u);
+  EXPECT_EQ(LanguageKeyName(LangKey{kLanguageSlotCount - 1}), u"KEY_EDITOR_NO_PROFILE");
+  EXPECT_EQ(kLanguageSlotCount, 89u);
 }
 
 TEST_F(LanguageTableTest, WithoutAFileEverySlotBecomesASpace) {
