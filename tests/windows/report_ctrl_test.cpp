@@ -20,9 +20,12 @@ constexpr int kListId = 401;
 
 // The list whose notices the host forwards.
 CReportCtrl* forward_to = nullptr;
+// The commands the host got (IDOK from a dialog's Enter).
+std::vector<int> host_commands;
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   try {
+    if (message == WM_COMMAND) host_commands.push_back(LOWORD(wparam));
     if (message == WM_NOTIFY && forward_to) {
       LRESULT result = 0;
       if (forward_to->OnNotify(lparam, result)) return result;
@@ -44,9 +47,17 @@ void PrintTo(const Mark& mark, std::ostream* out) {
        << "}";
 }
 
-void PumpMessages() {
+std::wstring WindowText(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
+}
+
+void PumpMessages(HWND dialog = nullptr) {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // With a dialog the keys go the way a dialog's message loop sends them.
+    if (dialog && IsDialogMessageW(dialog, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -75,6 +86,7 @@ class ReportCtrlTest : public ::testing::Test {
                             nullptr);
     ASSERT_TRUE(report_.Attach(list_));
     forward_to = &report_;
+    host_commands.clear();
     report_.SetCheckChanged([this](int row, bool checked) { marks_.push_back({row, checked, report_.FirstSelected()}); });
     ShowWindow(host_, SW_SHOW);
     UpdateWindow(host_);
@@ -366,6 +378,273 @@ TEST_F(ReportCtrlTest, PaintsDarkWithSubtleGridLines) {
   EXPECT_EQ(head.At(150, middle), kReportLook.header_background);               // inside "Name"
   EXPECT_EQ(head.At(header_client.right - 3, middle), kReportLook.header_background);  // past the columns
   EXPECT_EQ(head.At(159, middle), kReportLook.header_edge);
+}
+
+// How many pixels of a cell have exactly this colour.
+int CountColour(HWND list, const Picture& picture, int row, int column, COLORREF colour) {
+  RECT cell{LVIR_BOUNDS, column, 0, 0};
+  SendMessageW(list, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
+  int count = 0;
+  for (int y = cell.top; y < cell.bottom; ++y) {
+    for (int x = cell.left; x < cell.right; ++x) count += picture.At(x, y) == colour;
+  }
+  return count;
+}
+
+TEST_F(ReportCtrlTest, GreyColumnsExceptInTheSelectedRowAndCheckBoxesStillWork) {
+  FillProfiles(3);
+  report_.SetGreyColumns({1, 7});
+  Click(BoxPoint(2));
+  EXPECT_EQ(marks_, (std::vector<Mark>{{2, true, 2}}));
+  report_.Select(0);
+  SetFocus(host_);
+  RECT client{};
+  GetClientRect(list_, &client);
+  Picture list(list_, client.right, client.bottom);
+  const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
+  EXPECT_GT(CountColour(list_, list, 1, 1, grey), 0);  // "keys 1"
+  EXPECT_EQ(CountColour(list_, list, 1, 1, kReportLook.text), 0);
+  EXPECT_EQ(CountColour(list_, list, 1, 2, grey), 0);  // a plain column
+  EXPECT_GT(CountColour(list_, list, 1, 2, kReportLook.text), 0);
+  // The selected row keeps its selected text.
+  EXPECT_EQ(CountColour(list_, list, 0, 1, grey), 0);
+  EXPECT_GT(CountColour(list_, list, 0, 1, kReportLook.inactive_selected_text), 0);
+}
+
+TEST_F(ReportCtrlTest, MoveRowKeepsTextsSelectionAndMark) {
+  FillProfiles(4);
+  report_.SetChecked(1, true);
+  report_.Select(1);
+  marks_.clear();
+  EXPECT_TRUE(report_.MoveRow(1, 3));
+  EXPECT_EQ(RowTexts(3), (Texts{L"Row 1", L"keys 1", L"light"}));
+  EXPECT_EQ(report_.Text(1, 0), L"Row 2");
+  EXPECT_EQ(Checks(), (std::vector<bool>{false, false, false, true}));
+  EXPECT_TRUE(Focused(3));
+  EXPECT_TRUE(report_.MoveRow(3, 0));  // and back up to the top
+  EXPECT_EQ(report_.Text(0, 0), L"Row 1");
+  EXPECT_EQ(report_.Text(3, 0), L"Row 3");
+  EXPECT_EQ(Checks(), (std::vector<bool>{true, false, false, false}));
+  EXPECT_EQ(report_.FirstSelected(), 0);
+  EXPECT_FALSE(report_.MoveRow(0, 4));
+  EXPECT_EQ(report_.RowCount(), 4);
+  EXPECT_TRUE(marks_.empty());
+}
+
+// The macro editor's action list: key, direction and delay, with a drop list
+// on the first two and a number on the last.
+class ReportCtrlEditTest : public ReportCtrlTest {
+ protected:
+  using Spec = CReportCtrl::CellEditorSpec;
+  struct Accepted {
+    int row, column, index;
+    std::wstring text;
+    bool operator==(const Accepted&) const = default;
+  };
+  void SetUp() override {
+    ReportCtrlTest::SetUp();
+    report_.AddColumn(L"Key", 120);
+    report_.AddColumn(L"", 40);
+    report_.AddColumn(L"Delay", 80);
+    report_.AddExtendedStyle(LVS_EX_FULLROWSELECT);
+    report_.SetGreyColumns({1});
+    for (const wchar_t* key : {L"A", L"B", L"C"}) report_.AppendRow({key, L"\u2193", L"50"});
+    report_.EnableCellEditing(
+        [this](int row, int column) {
+          ++asked_;
+          Spec spec;
+          if (column == 0 && !keys_editable_) return spec;
+          if (column == 2) {
+            spec.kind = Spec::Kind::kNumber;
+            spec.text = report_.Text(row, 2);
+          } else {
+            spec.kind = Spec::Kind::kDropList;
+            spec.items = column == 0 ? Texts{L"A", L"B", L"C", L"D"} : Texts{L"\u2193", L"  \u2191"};
+            spec.selected = column == 0 ? row : 0;
+            spec.visible_rows = column == 0 ? 20 : 6;
+          }
+          return spec;
+        },
+        [this](int row, int column, int index, const std::wstring& text) {
+          accepted_.push_back({row, column, index, text});
+          EXPECT_FALSE(Edit() || Combo() || report_.editing()) << "the editor is gone before the owner hears";
+          if (rebuild_) {
+            report_.DeleteAllRows();
+            report_.AppendRow({L"new", L"\u2193", text});
+          }
+        });
+    other_ = CreateWindowExW(0, L"BUTTON", L"other", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 240, 80, 24, host_,
+                             reinterpret_cast<HMENU>(402), GetModuleHandleW(nullptr), nullptr);
+  }
+  // A double click as the mouse sends it, in the middle of a cell.
+  void DoubleClick(int row, int column) {
+    RECT cell{};
+    cell.top = column;
+    cell.left = column == 0 ? LVIR_LABEL : LVIR_BOUNDS;
+    SendMessageW(list_, column == 0 ? LVM_GETITEMRECT : LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
+    const LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+      PostMessageW(list_, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+    }
+    PumpMessages(host_);
+  }
+  void Key(HWND to, WPARAM key) {
+    PostMessageW(to, WM_KEYDOWN, key, 1);
+    PostMessageW(to, WM_KEYUP, key, 0xC0000001);
+    PumpMessages(host_);
+  }
+  void Type(HWND to, const std::wstring& text) {
+    for (wchar_t c : text) PostMessageW(to, WM_CHAR, c, 1);
+    PumpMessages(host_);
+  }
+  HWND Edit() const { return FindWindowExW(list_, nullptr, L"Edit", nullptr); }
+  HWND Combo() const { return FindWindowExW(list_, nullptr, L"ComboBox", nullptr); }
+
+  HWND other_ = nullptr;
+  int asked_ = 0;
+  bool keys_editable_ = true;
+  bool rebuild_ = false;
+  std::vector<Accepted> accepted_;
+};
+
+TEST_F(ReportCtrlEditTest, ANumberIsTypedAndAcceptedWithEnterOrLeavingButNotWithEscape) {
+  DoubleClick(1, 2);
+  HWND edit = Edit();
+  ASSERT_TRUE(edit);
+  EXPECT_TRUE(report_.editing());
+  EXPECT_EQ(GetFocus(), edit);
+  EXPECT_EQ(SendMessageW(edit, EM_GETSEL, 0, 0), MAKELRESULT(0, 2));  // "50", all selected
+  RECT inside{};
+  GetClientRect(edit, &inside);
+  EXPECT_EQ(Picture(edit, inside.right, inside.bottom).At(inside.right - 3, inside.bottom / 2),
+            kSkinLook.field_background);  // dark, away from the text
+  Type(edit, L"42");
+  Key(edit, VK_RETURN);
+  EXPECT_EQ(accepted_, (std::vector<Accepted>{{1, 2, -1, L"42"}}));
+  EXPECT_FALSE(Edit());
+  EXPECT_FALSE(report_.editing());
+  EXPECT_EQ(GetFocus(), list_);
+  // Escape keeps nothing.
+  DoubleClick(0, 2);
+  Type(Edit(), L"7");
+  Key(Edit(), VK_ESCAPE);
+  EXPECT_FALSE(Edit());
+  EXPECT_EQ(accepted_.size(), 1u);
+  // The focus going elsewhere keeps what was typed.
+  DoubleClick(2, 2);
+  Type(Edit(), L"9");
+  SetFocus(other_);
+  PumpMessages(host_);
+  EXPECT_FALSE(Edit());
+  EXPECT_EQ(accepted_.back(), (Accepted{2, 2, -1, L"9"}));
+  // Neither Enter nor Escape pressed the host's default or cancel button.
+  EXPECT_TRUE(host_commands.empty());
+}
+
+TEST_F(ReportCtrlEditTest, ADropListOpensOverTheCellAndAcceptsTheChosenEntry) {
+  DoubleClick(0, 1);
+  HWND combo = Combo();
+  ASSERT_TRUE(combo);
+  EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+  // The 40-pixel direction column gets a 60-pixel box over it.
+  RECT place{};
+  GetWindowRect(combo, &place);
+  MapWindowPoints(nullptr, list_, reinterpret_cast<POINT*>(&place), 2);
+  EXPECT_EQ(place.left, 120);
+  EXPECT_EQ(place.right - place.left, 60);
+  Key(combo, VK_DOWN);
+  Key(combo, VK_RETURN);
+  EXPECT_EQ(accepted_, (std::vector<Accepted>{{0, 1, 1, L"  \u2191"}}));
+  EXPECT_FALSE(Combo());
+  // A click on an entry of the dropped list.
+  DoubleClick(2, 0);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  ASSERT_TRUE(GetComboBoxInfo(Combo(), &info));
+  RECT item{};
+  SendMessageW(info.hwndList, LB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&item));
+  const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  PostMessageW(info.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(info.hwndList, WM_LBUTTONUP, 0, at);
+  PumpMessages(host_);
+  EXPECT_EQ(accepted_.back(), (Accepted{2, 0, 3, L"D"}));
+  EXPECT_FALSE(Combo());
+  // Escape, and a scroll of the list, choose nothing.
+  DoubleClick(1, 0);
+  Key(Combo(), VK_ESCAPE);
+  DoubleClick(1, 1);
+  PostMessageW(list_, WM_VSCROLL, SB_LINEDOWN, 0);
+  PumpMessages(host_);
+  EXPECT_FALSE(Combo());
+  EXPECT_EQ(accepted_.size(), 2u);
+  EXPECT_TRUE(host_commands.empty());
+}
+
+TEST_F(ReportCtrlEditTest, KeysOpenTheLastColumnAndEnterNeverReachesTheDialog) {
+  report_.Select(2);
+  SetFocus(list_);
+  Key(list_, VK_F2);
+  ASSERT_TRUE(Edit());
+  EXPECT_EQ(WindowText(Edit()), L"50");
+  Key(Edit(), VK_RETURN);
+  EXPECT_EQ(accepted_, (std::vector<Accepted>{{2, 2, -1, L"50"}}));
+  Key(list_, VK_RETURN);
+  EXPECT_TRUE(Edit());
+  Key(Edit(), VK_ESCAPE);
+  EXPECT_TRUE(host_commands.empty());
+  // Without a focused row Enter is the dialog's again: the host hears IDOK.
+  report_.Select(-1);
+  Key(list_, VK_RETURN);
+  EXPECT_FALSE(Edit());
+  EXPECT_EQ(host_commands, (std::vector<int>{IDOK}));
+}
+
+TEST_F(ReportCtrlEditTest, NoEditorWhereTheOwnerSaysNone) {
+  keys_editable_ = false;
+  DoubleClick(0, 0);
+  EXPECT_EQ(asked_, 1);
+  EXPECT_FALSE(Combo());
+  EXPECT_FALSE(Edit());
+  EXPECT_FALSE(report_.editing());
+}
+
+TEST_F(ReportCtrlEditTest, TheListMayBeRebuiltFromTheCallbackOrUnderAnOpenEditor) {
+  rebuild_ = true;
+  DoubleClick(1, 2);
+  Type(Edit(), L"8");
+  Key(Edit(), VK_RETURN);
+  DoubleClick(0, 1);
+  Key(Combo(), VK_RETURN);  // the drop list's own accept
+  EXPECT_EQ(accepted_, (std::vector<Accepted>{{1, 2, -1, L"8"}, {0, 1, 0, L"\u2193"}}));
+  EXPECT_EQ(RowTexts(0), (Texts{L"new", L"\u2193", L"\u2193"}));
+  // Rows deleted under an open editor: it closes without accepting, as the
+  // row it was for is gone.
+  DoubleClick(0, 2);
+  report_.DeleteRow(0);
+  EXPECT_FALSE(Edit());
+  EXPECT_FALSE(report_.editing());
+  // The list destroyed under an open editor: nothing is accepted either.
+  report_.AppendRow({L"A", L"\u2193", L"50"});
+  DoubleClick(0, 2);
+  DestroyWindow(list_);
+  PumpMessages(host_);
+  EXPECT_FALSE(report_.editing());
+  EXPECT_EQ(accepted_.size(), 2u);
+}
+
+TEST_F(ReportCtrlEditTest, AControlDestroyedWithItsEditorOpenTakesTheEditorAlong) {
+  report_.Hook(nullptr);
+  auto second = std::make_unique<CReportCtrl>();
+  ASSERT_TRUE(second->Attach(list_));
+  second->EnableCellEditing([](int, int) { return Spec{Spec::Kind::kNumber, {}, -1, 0, L"1"}; },
+                            [this](int, int, int, const std::wstring&) { accepted_.emplace_back(); });
+  DoubleClick(0, 2);
+  HWND edit = Edit();
+  ASSERT_TRUE(edit);
+  second.reset();
+  EXPECT_FALSE(IsWindow(edit));
+  EXPECT_TRUE(accepted_.empty());
 }
 
 }  // namespace

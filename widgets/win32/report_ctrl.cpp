@@ -44,13 +44,57 @@ void Line(HDC dc, int x1, int y1, int x2, int y2) {
   LineTo(dc, x2, y2);
 }
 
+// The in-place editor's control id, which its notices to the list carry.
+constexpr int kEditorId = 0x5E11;
+
+// A close the editor asks for from inside its own notice, posted to the list:
+// accept in wParam, the editor's serial number in lParam.
+UINT EndEditMessage() {
+  static const UINT message = [] {
+    const UINT registered = RegisterWindowMessageW(L"VelkorReportCellEditEnd");
+    return registered ? registered : WM_APP + 0x3E1;
+  }();
+  return message;
+}
+
+// Whether a key message is a repeat of a key held down.
+bool Repeated(LPARAM key_data) {
+  return (key_data & (1 << 30)) != 0;
+}
+
+WidgetRect ToWidget(const RECT& r) {
+  return WidgetRect{r.left, r.top, r.right, r.bottom};
+}
+
+std::wstring WindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(std::max(GetWindowTextW(window, text.data(), length + 1), 0)));
+  return text;
+}
+
+std::wstring ComboItemText(HWND combo, int index) {
+  const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+  if (length == CB_ERR || length <= 0) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied == CB_ERR ? 0 : static_cast<size_t>(std::clamp<LRESULT>(copied, 0, length)));
+  return text;
+}
+
 }  // namespace
+
+CReportCtrl::~CReportCtrl() {
+  EndCellEdit(false);
+}
 
 bool CReportCtrl::Attach(HWND list_view) {
   if (!list_view) return false;
   wchar_t name[32] = {};
   GetClassNameW(list_view, name, 32);
   if (lstrcmpiW(name, WC_LISTVIEWW) != 0) return false;
+  EndCellEdit(false);
   check_boxes_ = false;
   single_check_ = false;
   grid_lines_ = false;
@@ -172,6 +216,59 @@ std::wstring CReportCtrl::Text(int row, int column) const {
   }
 }
 
+void CReportCtrl::SetText(int row, int column, const std::wstring& text) {
+  HWND list = hwnd();
+  if (!list || row < 0 || row >= RowCount() || column < 0 || column >= std::max(ColumnCount(), 1)) return;
+  std::wstring copy = text;
+  LVITEMW cell{};
+  cell.iSubItem = column;
+  cell.pszText = copy.data();
+  SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
+}
+
+void CReportCtrl::EnsureVisible(int row) {
+  HWND list = hwnd();
+  if (!list || row < 0 || row >= RowCount()) return;
+  SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+}
+
+bool CReportCtrl::MoveRow(int from, int to) {
+  HWND list = hwnd();
+  const int count = RowCount();
+  if (!list || from < 0 || from >= count || to < 0 || to >= count) return false;
+  if (from == to) return true;
+  std::vector<std::wstring> texts;
+  for (int column = 0; column < std::max(ColumnCount(), 1); ++column) texts.push_back(Text(from, column));
+  const UINT kept = LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK;
+  const UINT state = static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, from, kept));
+  LVITEMW param{};
+  param.mask = LVIF_PARAM;
+  param.iItem = from;
+  SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&param));
+  // The row is copied to its new place before the old one goes, so a copy
+  // that fails loses nothing. Its mark goes and comes with it, which is no
+  // change of a mark.
+  ScopedFlag busy(setting_marks_);
+  if (InsertRow(to > from ? to + 1 : to, texts) < 0) return false;
+  SendMessageW(list, LVM_DELETEITEM, to > from ? from : from + 1, 0);
+  param.iItem = to;
+  SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&param));
+  LVITEMW restore{};
+  restore.stateMask = check_boxes_ ? kept : (kept & ~static_cast<UINT>(LVIS_STATEIMAGEMASK));
+  restore.state = state & restore.stateMask;
+  SendMessageW(list, LVM_SETITEMSTATE, to, reinterpret_cast<LPARAM>(&restore));
+  return true;
+}
+
+void CReportCtrl::SetGreyColumns(std::vector<int> columns) {
+  grey_columns_ = std::move(columns);
+  if (HWND list = hwnd()) InvalidateRect(list, nullptr, TRUE);
+}
+
+bool CReportCtrl::Grey(int column) const {
+  return std::find(grey_columns_.begin(), grey_columns_.end(), column) != grey_columns_.end();
+}
+
 bool CReportCtrl::Checked(int row) const {
   HWND list = hwnd();
   if (!list || row < 0 || row >= RowCount()) return false;
@@ -287,22 +384,15 @@ LRESULT CReportCtrl::OnListCustomDraw(NMLVCUSTOMDRAW& draw) const {
   switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
       return CDRF_NOTIFYITEMDRAW | (grid_lines_ ? CDRF_NOTIFYPOSTPAINT : 0);
-    case CDDS_ITEMPREPAINT: {
-      // The system's selection colours are light; the row's state is asked
-      // from the list, since the draw's own item state is not always right.
-      const int row = static_cast<int>(draw.nmcd.dwItemSpec);
-      const bool selected = SendMessageW(hwnd(), LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED;
-      draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
-      if (!selected) {
-        draw.clrText = kReportLook.text;
-        draw.clrTextBk = kReportLook.background;
-      } else if (GetFocus() == hwnd()) {
-        draw.clrText = kReportLook.selected_text;
-        draw.clrTextBk = kReportLook.selected_background;
-      } else {
-        draw.clrText = kReportLook.inactive_selected_text;
-        draw.clrTextBk = kReportLook.inactive_selected_background;
-      }
+    case CDDS_ITEMPREPAINT:
+      RowColours(draw);
+      // Grey columns are told apart cell by cell.
+      return CDRF_NEWFONT | (grey_columns_.empty() ? 0 : CDRF_NOTIFYSUBITEMDRAW);
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      // Each cell starts from the list's own colours again: the row's are
+      // given once more.
+      const bool selected = RowColours(draw);
+      if (!selected && Grey(draw.iSubItem)) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
       return CDRF_NEWFONT;
     }
     case CDDS_POSTPAINT:
@@ -311,6 +401,25 @@ LRESULT CReportCtrl::OnListCustomDraw(NMLVCUSTOMDRAW& draw) const {
     default:
       return CDRF_DODEFAULT;
   }
+}
+
+bool CReportCtrl::RowColours(NMLVCUSTOMDRAW& draw) const {
+  // The system's selection colours are light; the row's state is asked from
+  // the list, since the draw's own item state is not always right.
+  const int row = static_cast<int>(draw.nmcd.dwItemSpec);
+  const bool selected = SendMessageW(hwnd(), LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED;
+  draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
+  if (!selected) {
+    draw.clrText = kReportLook.text;
+    draw.clrTextBk = kReportLook.background;
+  } else if (GetFocus() == hwnd()) {
+    draw.clrText = kReportLook.selected_text;
+    draw.clrTextBk = kReportLook.selected_background;
+  } else {
+    draw.clrText = kReportLook.inactive_selected_text;
+    draw.clrTextBk = kReportLook.inactive_selected_background;
+  }
+  return selected;
 }
 
 void CReportCtrl::DrawGrid(HDC dc) const {
@@ -411,24 +520,340 @@ int CReportCtrl::BoxUnder(LPARAM point) const {
   return row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) ? row : -1;
 }
 
+// ---- In-place cell editors -------------------------------------------------
+
+void CReportCtrl::EnableCellEditing(CellEditorFor editor_for, CellAccepted accepted) {
+  editor_for_ = std::move(editor_for);
+  accepted_ = std::move(accepted);
+}
+
+bool CReportCtrl::CellRect(int row, int column, RECT& cell) const {
+  HWND list = hwnd();
+  if (!list || row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return false;
+  RECT place{};
+  if (column == 0) {
+    // The first column's bounds are the whole row's: its label part is the
+    // cell, right of any check box.
+    place.left = LVIR_LABEL;
+    if (!SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&place))) return false;
+  } else {
+    place.top = column;
+    place.left = LVIR_BOUNDS;
+    if (!SendMessageW(list, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&place))) return false;
+  }
+  cell = place;
+  return true;
+}
+
+bool CReportCtrl::OpenCellEditor(int row, int column) {
+  if (!editor_for_ || !hwnd()) return false;
+  // An editor already open ends as a click elsewhere ends it.
+  if (editor_) LeaveCellEdit();
+  HWND list = hwnd();
+  if (!list || row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return false;
+  const CellEditorFor editor_for = editor_for_;
+  const CellEditorSpec spec = editor_for(row, column);
+  if (spec.kind == Kind::kNone || (spec.kind == Kind::kDropList && spec.items.empty())) return false;
+  // The owner may have shown a message, or changed the list, while it was
+  // asked.
+  if (hwnd() != list || !IsWindow(list) || editor_ || row >= RowCount() || column >= ColumnCount()) return false;
+  SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+  RECT client{};
+  RECT cell{};
+  GetClientRect(list, &client);
+  if (!CellRect(row, column, cell)) return false;
+  if (const int dx = ScrollToShowCell(ToWidget(cell), ToWidget(client))) {
+    SendMessageW(list, LVM_SCROLL, dx, 0);
+    if (!CellRect(row, column, cell)) return false;
+  }
+  HWND editor = CreateEditor(spec, cell, client);
+  if (!editor) return false;
+  if (!editor_hook_.Hook(editor)) {
+    // Without its hook the editor would neither end nor keep Enter from the
+    // dialog.
+    DestroyWindow(editor);
+    return false;
+  }
+  editor_ = editor;
+  editor_kind_ = spec.kind;
+  edit_row_ = row;
+  edit_column_ = column;
+  chosen_index_ = -1;
+  ++editor_serial_;
+  const LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
+  clip_added_ = !(style & WS_CLIPCHILDREN);
+  if (clip_added_) SetWindowLongPtrW(list, GWL_STYLE, style | WS_CLIPCHILDREN);
+  ShowWindow(editor, SW_SHOW);
+  SetFocus(editor);
+  if (editor_ == editor && spec.kind == Kind::kDropList) SendMessageW(editor, CB_SHOWDROPDOWN, TRUE, 0);
+  return editor_ == editor;
+}
+
+HWND CReportCtrl::CreateEditor(const CellEditorSpec& spec, const RECT& cell, const RECT& client) {
+  HWND list = hwnd();
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(list, GWLP_HINSTANCE));
+  const auto font = static_cast<WPARAM>(SendMessageW(list, WM_GETFONT, 0, 0));
+  const WidgetRect place = CellEditorRect(ToWidget(cell), ToWidget(client));
+  const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditorId));
+  if (spec.kind == Kind::kNumber) {
+    HWND edit = CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"EDIT", spec.text.c_str(),
+                                WS_CHILD | WS_BORDER | ES_LEFT | ES_NUMBER | ES_AUTOHSCROLL, place.left, place.top,
+                                place.width(), place.height(), list, id, instance, nullptr);
+    if (!edit) return nullptr;
+    SendMessageW(edit, WM_SETFONT, font, FALSE);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    return edit;
+  }
+  HWND combo = CreateWindowExW(WS_EX_NOPARENTNOTIFY, WC_COMBOBOXW, nullptr, WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST,
+                               place.left, place.top, place.width(), place.height(), list, id, instance, nullptr);
+  if (!combo) return nullptr;
+  SendMessageW(combo, WM_SETFONT, font, FALSE);
+  for (const std::wstring& item : spec.items) {
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  }
+  const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(DropListPreselection(spec.selected, count)), 0);
+  // The box's window is as tall as its field plus the dropped list; the
+  // field keeps the height its font gives it.
+  RECT field{};
+  GetWindowRect(combo, &field);
+  const int item_height = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+  const int rows = DropListRows(spec.visible_rows, count);
+  SetWindowPos(combo, nullptr, 0, 0, place.width(), DropListHeight(field.bottom - field.top, item_height, rows),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Newer list boxes size their drop list by rows rather than by the window.
+  SendMessageW(combo, CB_SETMINVISIBLE, static_cast<WPARAM>(rows), 0);
+  return combo;
+}
+
+void CReportCtrl::EndCellEdit(bool accept) {
+  const HWND editor = editor_;
+  if (!editor) return;
+  const Kind kind = editor_kind_;
+  const int row = edit_row_;
+  const int column = edit_column_;
+  int index = -1;
+  std::wstring text;
+  if (kind == Kind::kDropList) {
+    index = chosen_index_ >= 0 ? chosen_index_ : static_cast<int>(SendMessageW(editor, CB_GETCURSEL, 0, 0));
+    if (index >= 0) {
+      text = ComboItemText(editor, index);
+    } else {
+      accept = false;  // nothing was chosen
+    }
+  } else {
+    text = WindowText(editor);
+  }
+  // The editor is forgotten before it goes: what its going sets off (its
+  // list closing up, its focus leaving) finds no editor to end.
+  ForgetEditor(editor);
+  if (kind == Kind::kDropList && SendMessageW(editor, CB_GETDROPPEDSTATE, 0, 0)) {
+    SendMessageW(editor, CB_SHOWDROPDOWN, FALSE, 0);
+  }
+  // A person typing goes on typing in the list.
+  const HWND focus = GetFocus();
+  if (focus && (focus == editor || IsChild(editor, focus)) && hwnd()) SetFocus(hwnd());
+  DestroyWindow(editor);
+  if (!accept || !accepted_) return;
+  // The callback may rebuild the list or replace itself.
+  const CellAccepted accepted = accepted_;
+  accepted(row, column, index, text);
+}
+
+void CReportCtrl::PostEndCellEdit(bool accept) {
+  if (!editor_ || !hwnd()) return;
+  // The entry chosen now: what happens before the posted close runs does not
+  // change the person's choice.
+  if (accept && chosen_index_ < 0) chosen_index_ = static_cast<int>(SendMessageW(editor_, CB_GETCURSEL, 0, 0));
+  PostMessageW(hwnd(), EndEditMessage(), accept ? 1 : 0, editor_serial_);
+}
+
+void CReportCtrl::ForgetEditor(HWND editor) {
+  if (!editor || editor != editor_) return;
+  editor_ = nullptr;
+  editor_kind_ = Kind::kNone;
+  edit_row_ = -1;
+  edit_column_ = -1;
+  chosen_index_ = -1;
+  if (clip_added_) {
+    clip_added_ = false;
+    if (HWND list = hwnd()) {
+      SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CLIPCHILDREN));
+    }
+  }
+}
+
+HBRUSH CReportCtrl::EditorColours(HDC dc) {
+  if (!field_brush_) field_brush_.reset(CreateSolidBrush(kSkinLook.field_background));
+  if (!field_brush_ || !dc) return nullptr;
+  SetTextColor(dc, kSkinLook.text);
+  SetBkColor(dc, kSkinLook.field_background);
+  return field_brush_.get();
+}
+
+bool CReportCtrl::FromEditor(WPARAM wparam, LPARAM lparam) const {
+  const auto from = reinterpret_cast<HWND>(lparam);
+  return from && LOWORD(wparam) == kEditorId && hwnd() && GetParent(from) == hwnd();
+}
+
+bool CReportCtrl::ChangesRows(UINT message) {
+  switch (message) {
+    case LVM_INSERTITEMA:
+    case LVM_INSERTITEMW:
+    case LVM_DELETEITEM:
+    case LVM_DELETEALLITEMS:
+    case LVM_SORTITEMS:
+    case LVM_SORTITEMSEX:
+    case LVM_SETITEMCOUNT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT CReportCtrl::EditorHook::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  // Ending the edit destroys this hook's window, and the owner's callback
+  // may do anything: after EndCellEdit nothing of this object is touched.
+  CReportCtrl& owner = owner_;
+  const HWND editor = hooked_window();
+  switch (message) {
+    case WM_GETDLGCODE: {
+      const LRESULT code = CSubclassWnd::WindowProc(message, wparam, lparam);
+      // Enter and Escape are the editor's, not the dialog's default and
+      // cancel buttons; Tab still moves on (and the focus leaving ends the
+      // edit).
+      const auto* pending = reinterpret_cast<const MSG*>(lparam);
+      if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_TAB) return code;
+      return code | DLGC_WANTALLKEYS;
+    }
+    case WM_KEYDOWN:
+      if (wparam == VK_RETURN || wparam == VK_ESCAPE) {
+        // Enter still held from opening the editor is no accept.
+        if (wparam == VK_RETURN && Repeated(lparam)) return 0;
+        if (owner.editor_ == editor) owner.EndCellEdit(wparam == VK_RETURN);
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      // The characters of Enter and Escape would only beep.
+      if (wparam == L'\r' || wparam == L'\n' || wparam == 0x1B) return 0;
+      break;
+    case WM_KILLFOCUS: {
+      const LRESULT result = CSubclassWnd::WindowProc(message, wparam, lparam);
+      const auto to = reinterpret_cast<HWND>(wparam);
+      if (to && editor && (to == editor || IsChild(editor, to))) return result;
+      if (owner.editor_ == editor) owner.LeaveCellEdit();
+      return result;
+    }
+    case WM_DESTROY:
+      // Destroyed by someone else: no value to accept.
+      owner.ForgetEditor(editor);
+      break;
+    default:
+      break;
+  }
+  return CSubclassWnd::WindowProc(message, wparam, lparam);
+}
+
 LRESULT CReportCtrl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == EndEditMessage()) {
+    if (editor_ && lparam == editor_serial_) EndCellEdit(wparam != 0);
+    return 0;
+  }
+  if (editor_ && ChangesRows(message)) EndCellEdit(false);
   switch (message) {
     case WM_NOTIFY: {
       // The header is the list view's child: its drawing questions come here.
       auto* notice = reinterpret_cast<NMHDR*>(lparam);
-      if (notice && notice->code == NM_CUSTOMDRAW && notice->hwndFrom && notice->hwndFrom == Header()) {
-        return OnHeaderCustomDraw(*reinterpret_cast<NMCUSTOMDRAW*>(lparam));
+      if (notice && notice->hwndFrom && notice->hwndFrom == Header()) {
+        if (notice->code == NM_CUSTOMDRAW) return OnHeaderCustomDraw(*reinterpret_cast<NMCUSTOMDRAW*>(lparam));
+        // A column being resized would leave the editor over the old cell.
+        if (editor_ && (notice->code == HDN_BEGINTRACKW || notice->code == HDN_BEGINTRACKA ||
+                        notice->code == HDN_DIVIDERDBLCLICKW || notice->code == HDN_DIVIDERDBLCLICKA)) {
+          LeaveCellEdit();
+        }
       }
       break;
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      // A click in the list is a click outside the editor.
+      if (editor_) LeaveCellEdit();
+      const bool left = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
       // The list toggles a box without touching the selection: the row is
       // selected first, so the check callback already finds it selected.
-      if (check_boxes_) {
+      if (left && check_boxes_) {
         const int row = BoxUnder(lparam);
         if (row >= 0) Select(row);
       }
+      if (message != WM_LBUTTONDBLCLK || !editor_for_) break;
+      // The list selects the row first; then the cell's editor opens.
+      const LRESULT result = CSubclassWnd::WindowProc(message, wparam, lparam);
+      LVHITTESTINFO hit{};
+      hit.pt = POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      if (hwnd() && SendMessageW(hwnd(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0 &&
+          hit.iItem >= 0 && hit.iSubItem >= 0 && !(hit.flags & LVHT_ONITEMSTATEICON)) {
+        OpenCellEditor(hit.iItem, hit.iSubItem);
+      }
+      return result;
+    }
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+      // The rows move away under the editor.
+      if (editor_) LeaveCellEdit();
+      break;
+    case WM_KEYDOWN:
+      if (editor_for_ && (wparam == VK_F2 || wparam == VK_RETURN)) {
+        const int row = hwnd() ? static_cast<int>(SendMessageW(hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                               LVNI_FOCUSED))
+                               : -1;
+        const int column = KeyboardEditColumn(ColumnCount());
+        if (row < 0 || column < 0) break;
+        // A key held down opens the editor once.
+        if (!Repeated(lparam)) OpenCellEditor(row, column);
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      if (editor_for_ && wparam == L'\r') return 0;
+      break;
+    case WM_GETDLGCODE: {
+      LRESULT code = CSubclassWnd::WindowProc(message, wparam, lparam);
+      // Enter on a row opens its editor rather than pressing the dialog's
+      // default button; without a focused row it is the dialog's.
+      const auto* pending = reinterpret_cast<const MSG*>(lparam);
+      if (editor_for_ && pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN && hwnd() &&
+          SendMessageW(hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) >= 0) {
+        code |= DLGC_WANTMESSAGE;
+      }
+      return code;
+    }
+    case WM_COMMAND:
+      // The editor's notices are the list's own business: the list view
+      // would pass them on to the dialog.
+      if (FromEditor(wparam, lparam)) {
+        if (reinterpret_cast<HWND>(lparam) == editor_ && editor_kind_ == Kind::kDropList) {
+          // Sent from inside the box, which must return before it may go.
+          if (HIWORD(wparam) == CBN_SELENDOK) PostEndCellEdit(true);
+          if (HIWORD(wparam) == CBN_SELENDCANCEL) PostEndCellEdit(false);
+        }
+        return 0;
+      }
+      break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      // The editors and a drop list's list: dark like the rows.
+      if (HBRUSH brush = EditorColours(reinterpret_cast<HDC>(wparam))) return reinterpret_cast<LRESULT>(brush);
+      break;
+    case WM_DESTROY:
+      // The editor goes with the list, unaccepted.
+      ForgetEditor(editor_);
       break;
     default:
       break;

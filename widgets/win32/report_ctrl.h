@@ -14,8 +14,19 @@
 // class hooks.
 //
 // The colours come from one table and each row's colours from one choice
-// (the row drawing in OnNotify), where a second use of the control, with
-// grey text and in-place cell editors, can take its own.
+// (the row drawing in OnNotify).
+//
+// The macro editor's action list uses it the other way: columns whose text
+// is grey (but for the selected row) and in-place cell editors. A double
+// click on a cell, or F2 / Enter on the focused row (its last column), asks
+// the owner which editor the cell has: none, a drop list over the cell
+// (dropped open at once; choosing an entry accepts, Escape or leaving it
+// cancels) or a number field (Enter or leaving it accepts, Escape cancels).
+// An accepted edit reaches the owner once, after the editor is gone, so the
+// owner may rebuild the list from the callback. Scrolling the list, a click
+// in it or a change of its rows ends the edit first. The editors are children
+// of the list: their notices and colour questions come to the list view,
+// which this class hooks, not to the dialog.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/win32/gdi.h"
 #include "ui/win32/skin_look.h"
 #include "ui/win32/subclass_wnd.h"
 #include "widgets/report_rules.h"
@@ -62,8 +74,23 @@ inline constexpr ReportLook kReportLook{
 class CReportCtrl : public CSubclassWnd {
  public:
   using CheckChanged = std::function<void(int row, bool checked)>;
+  // Which editor a cell opens, as its owner says.
+  struct CellEditorSpec {
+    enum class Kind { kNone, kDropList, kNumber } kind = Kind::kNone;
+    std::vector<std::wstring> items;  // drop list entries; a drop list without entries opens nothing
+    int selected = -1;                // drop list preselection; -1 (or no entry) for none
+    int visible_rows = 0;             // drop list height in rows; 0 for a default
+    std::wstring text;                // number editor's starting text
+  };
+  using CellEditorFor = std::function<CellEditorSpec(int row, int column)>;
+  // A drop list gives the chosen entry's index and its text; a number editor
+  // gives index -1 and its text as typed (digits, though a paste may bring
+  // anything: the owner reads it as it would any typed number).
+  using CellAccepted = std::function<void(int row, int column, int index, const std::wstring& text)>;
 
   CReportCtrl() = default;
+  // An open editor is closed without being accepted.
+  ~CReportCtrl() override;
 
   // Hooks the list view and gives it the dark colours; false when the window
   // is no list view or cannot be hooked.
@@ -100,6 +127,18 @@ class CReportCtrl : public CSubclassWnd {
   int RowCount() const;
   // Empty for a cell that does not exist.
   std::wstring Text(int row, int column) const;
+  // Nothing happens for a cell that does not exist.
+  void SetText(int row, int column, const std::wstring& text);
+  // Scrolls the row into view (a row that does not exist changes nothing).
+  void EnsureVisible(int row);
+  // Moves a row so it ends at index `to`, with its texts, its selection, its
+  // focus and its check mark (no change of a mark: nothing is reported).
+  // False, and nothing moved, when either index is outside the list.
+  bool MoveRow(int from, int to);
+
+  // These columns' text is grey, except in a selected row. Columns that do
+  // not exist are ignored; an empty list makes every column plain again.
+  void SetGreyColumns(std::vector<int> columns);
 
   bool Checked(int row) const;
   // Single-check mode applies here too. Nothing happens without check boxes
@@ -111,6 +150,17 @@ class CReportCtrl : public CSubclassWnd {
   // selection and the focus. A row that does not exist changes nothing.
   void Select(int row);
 
+  // Turns the in-place editors on: editor_for is asked on every double click
+  // on a cell and on F2 or Enter, and may show a message itself before it
+  // answers kNone; accepted hears of every accepted edit, also of a drop list
+  // entry that was chosen again (the owner decides whether anything changed).
+  // A drop list closed with no entry selected is no accept.
+  void EnableCellEditing(CellEditorFor editor_for, CellAccepted accepted);
+  bool editing() const { return editor_ != nullptr; }
+  // Closes an open editor, accepting its value or not; nothing when none is
+  // open. Deleting, inserting or moving rows closes it unaccepted.
+  void EndCellEdit(bool accept);
+
   // The parent forwards its WM_NOTIFY here: true when it was this list's and
   // is answered (result is then the answer). A selection change or a click
   // gives false, so the parent may handle them itself.
@@ -119,6 +169,17 @@ class CReportCtrl : public CSubclassWnd {
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
+  // The hook on an open editor: its keys, its focus and its end.
+  class EditorHook : public CSubclassWnd {
+   public:
+    explicit EditorHook(CReportCtrl& owner) : owner_(owner) {}
+    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+   private:
+    CReportCtrl& owner_;
+  };
+  using Kind = CellEditorSpec::Kind;
+
   HWND Header() const;
   std::vector<bool> CheckMarks() const;
   // Sets the marks without taking the list's own notices of them for a
@@ -133,6 +194,32 @@ class CReportCtrl : public CSubclassWnd {
   void DrawGrid(HDC dc) const;
   // The row whose check box lies under a point of the client area, or -1.
   int BoxUnder(LPARAM point) const;
+  bool Grey(int column) const;
+  // Gives the row drawing the row's text and background colours; whether
+  // the row is selected.
+  bool RowColours(NMLVCUSTOMDRAW& draw) const;
+
+  // Opens the editor the owner names for the cell; false when none opened.
+  bool OpenCellEditor(int row, int column);
+  HWND CreateEditor(const CellEditorSpec& spec, const RECT& cell, const RECT& client);
+  // The cell's rectangle in the list's client area; false when it has none.
+  bool CellRect(int row, int column, RECT& cell) const;
+  // A person turned to something else (a click in the list, a scroll): a
+  // number is kept, a drop list left unchosen.
+  void LeaveCellEdit() { EndCellEdit(editor_kind_ == Kind::kNumber); }
+  // Closes from inside the editor's own notice, which must return before
+  // the editor may be destroyed: the close is posted to the list.
+  void PostEndCellEdit(bool accept);
+  // Lets go of the editor, unaccepted: it is being closed, or destroyed by
+  // someone else or with the list.
+  void ForgetEditor(HWND editor);
+  // Answers the editors' colour questions; null when none is to be given.
+  HBRUSH EditorColours(HDC dc);
+  // Whether a command came from this list's editor (also one being closed).
+  bool FromEditor(WPARAM wparam, LPARAM lparam) const;
+  // The list view itself is asked: rows added, deleted or sorted while an
+  // editor is open would leave it over another row.
+  static bool ChangesRows(UINT message);
 
   bool check_boxes_ = false;
   bool single_check_ = false;
@@ -140,6 +227,24 @@ class CReportCtrl : public CSubclassWnd {
   // Set while this object changes marks itself.
   bool setting_marks_ = false;
   CheckChanged changed_;
+  std::vector<int> grey_columns_;
+
+  CellEditorFor editor_for_;
+  CellAccepted accepted_;
+  // The open editor, the cell under it and its kind; a drop list's entry as
+  // chosen when its notice came (the close waits for the posted message).
+  HWND editor_ = nullptr;
+  Kind editor_kind_ = Kind::kNone;
+  int edit_row_ = -1;
+  int edit_column_ = -1;
+  int chosen_index_ = -1;
+  // Tells a posted close from one meant for an earlier editor.
+  LPARAM editor_serial_ = 0;
+  // The list clips its children while an editor is open, so its painting
+  // does not cover the editor; set when the list had no such style before.
+  bool clip_added_ = false;
+  EditorHook editor_hook_{*this};
+  UniqueBrush field_brush_;
 };
 
 }  // namespace velkor
