@@ -262,7 +262,7 @@
 #define IDC_MAIN_DIRECTION_SECOND_LABEL    1227  // skin label "FXR" (CONTROL_BLFXRStatic)
 
 // Key editor (IDD_KEY_EDITOR); skin keys of Composite.ini in parentheses
-#define IDC_EDITOR_APPLY                   1015  // commits to the working copy; a plain button kept at this position
+#define IDC_EDITOR_APPLY                   1015  // commits to the working copy; placed left of OK with OK's look
 #define IDC_EDITOR_MACRO_ADD               1017  // adds a macro (FUNC_MACRO_ADD)
 #define IDC_EDITOR_MACRO_DELETE            1018  // deletes the selected macro (FUNC_MACRO_DELETE)
 #define IDC_EDITOR_ACTION_LIST             1019  // actions of the selected macro: key, direction, delay (FUNC_MACRO_LIST2)
@@ -294,6 +294,7 @@
 #define IDC_EDITOR_KEY_PROMPT              1201  // single-key prompt (TISHI_SINGLE_STATIC)
 #define IDC_EDITOR_MEDIA_PROMPT            1202  // multimedia prompt (MEDIA_SETTING_TISHI)
 #define IDC_EDITOR_FUNCTION_PROMPT         1203  // function prompt (FUNCTION_KEY_SETTING_TISHI)
+#define IDC_EDITOR_MEMORY                  1240  // how much of the keyboard's macro memory the edited list takes (placed below Record)
 
 // Profile manager (IDD_PROFILE_MANAGER); skin keys of Profile.ini in parentheses
 #define IDC_PROFILE_LIST                   1007  // profile files: active check, name, folder (PROGRAM_LIST)

@@ -101,8 +101,8 @@
   X(MAIN_PROMPT_EXIT_UNAPPLIED,                                                               \
     u"Some settings have not been applied. Apply them before the program ends?")              \
   X(MACRO_MEMORY, u"Memory: %s of %s bytes")                                                  \
-  X(MACRO_MEMORY_NO_NAMES, u"Memory: %s of %s bytes, names left out (%s with names)")        \
-  X(MACRO_MEMORY_FULL, u"Memory: %s of %s bytes: too large, Apply will be refused")          \
+  X(MACRO_MEMORY_NO_NAMES, u"Memory: %s of %s bytes (no names)")                              \
+  X(MACRO_MEMORY_FULL, u"Memory: %s of %s bytes: too much!")                               \
   X(MACRO_MEMORY_UNKNOWN, u"Memory: %s bytes")                                                \
   X(KEY_EDITOR_NO_PROFILE,                                                                    \
     u"The keyboard has not said which profile is active, so its keys cannot be edited now. " \

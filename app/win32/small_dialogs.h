@@ -1,5 +1,4 @@
-// The main window's two small dialogs: the modeless about box, and the
-// plain skinned dialog that stands in for a window not built yet.
+// The main window's small dialog: the modeless about box.
 #pragma once
 
 #include <windows.h>
@@ -29,28 +28,6 @@ class CAboutDlg : public CDialog {
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) override;
 
  private:
-  LanguageTable* language_;
-};
-
-// A skinned dialog with nothing but its skin and its OK and Cancel, run
-// modally; OK, Cancel and Escape end it.
-class StandInDialog : public CBaseDialog {
- public:
-  // window: whose skin plan gives OK's and Cancel's place and faces.
-  StandInDialog(SkinWindow window, HWND parent, IniStore& ini, std::u16string skin, std::u16string skin_folder,
-                LanguageTable* language);
-  bool IsOpen() const { return hwnd() != nullptr; }
-  void Cancel() { OnCancel(); }
-  // Runs with the window once it exists (a stand-in marks what it was
-  // opened for there).
-  std::function<void(HWND)> on_open;
-
- protected:
-  BOOL OnInitDialog() override;
-
- private:
-  SkinWindowPlan plan_;  // the window's plan cut down to OK and Cancel
-  SkinnedControls controls_;
   LanguageTable* language_;
 };
 

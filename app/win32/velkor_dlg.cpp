@@ -663,19 +663,6 @@ void CVelkorDlg::OpenHelp() {
 
 void CVelkorDlg::ShowAbout() { about_.Open(hwnd()); }
 
-void CVelkorDlg::RunStandIn(SkinWindow window, const std::u16string& skin, const std::u16string& folder,
-                            std::function<void(HWND)> on_open) {
-  if (stand_in_) return;
-  StandInDialog dialog(window, hwnd(), App().ini, skin, folder, App().language.get());
-  const UINT template_id = dialog.template_id();
-  dialog.on_open = std::move(on_open);
-  stand_in_ = &dialog;
-  ui_->composite_open.store(template_id == IDD_KEY_EDITOR);
-  dialog.DoModal();
-  ui_->composite_open.store(false);
-  stand_in_ = nullptr;
-}
-
 void CVelkorDlg::SwitchProfile(int profile) {
   if (apply_.job_running()) return;
   // The save question is asked here, on the window's thread, before the
@@ -693,7 +680,7 @@ void CVelkorDlg::SwitchProfile(int profile) {
 
 void CVelkorDlg::CloseEditors() {
   about_.Close();
-  if (stand_in_) stand_in_->Cancel();
+  if (key_editor_ && key_editor_->open_count() > 0) key_editor_->Cancel();
   if (profile_dlg_ && profile_dlg_->IsOpen()) profile_dlg_->Cancel();
   // The firmware update dialog stays: a keyboard entering boot mode leaves.
 }
@@ -724,6 +711,18 @@ void CVelkorDlg::MakeDialogs() {
   update.backup = [this](const std::u16string& path) { return operations_->Export(path); };
   update.open_help = [this] { OpenHelp(); };
   update_dlg_ = std::make_unique<CVelkor_DlgUpdate>(hwnd(), std::move(update));
+
+  KeyEditorContext editor{app.ini,          app.facts.composite_skin, app.facts.composite_skin_folder,
+                          app.language.get(), app.locks.working(),    profiles_->working};
+  editor.macro_capacity = [this] { return profiles_->macro_capacity; };
+  editor.refresh_key_buttons = [this] { ShowCurrentBank(); };
+  editor.changes_pending = [this] { SetPendingChanges(true); };
+  editor.open_help = [this] { OpenHelp(); };
+  editor.read_setting = [](const std::u16string& name) { return Settings().ReadString(u"PROFILES", name, u"0"); };
+  editor.write_setting = [](const std::u16string& name, const std::u16string& value) {
+    Settings().WriteString(u"PROFILES", name, value);
+  };
+  key_editor_ = std::make_unique<Velkor_DlgComposite>(hwnd(), std::move(editor));
 }
 
 bool CVelkorDlg::ApplyProfileList(const std::vector<ProfileRow>& rows, int profile) {
@@ -939,16 +938,20 @@ bool CVelkorDlg::PreTranslateMessage(MSG& msg) {
 }
 
 void CVelkorDlg::OpenKeyEditor(int control, const KeyClickAction& click) {
+  if (!key_editor_ || key_editor_->IsOpen() || profile_dlg_->IsOpen() || update_dlg_->IsOpen()) return;
+  // The editor edits one bank of the working image: the keyboard's profile.
+  const int bank = App().commands ? App().commands->cached_active_profile() : -1;
+  if (bank < 0 || bank > 2) {
+    Tell(Text(LangKey::KEY_EDITOR_NO_PROFILE));
+    return;
+  }
+  RECT key{};
+  GetWindowRect(GetDlgItem(hwnd(), control), &key);
   // The clicked key shows its "over" picture while the editor runs.
   panel_->Highlight(control, true);
-  // Until the key editor is built, a skinned stand-in on its template says
-  // what it was opened for, for tests and tools to read.
-  RunStandIn(SkinWindow::kComposite, App().facts.composite_skin, App().facts.composite_skin_folder,
-             [slot = click.slot, control, macro = click.macro_key](HWND editor) {
-               SetPropW(editor, L"VelkorEditorSlot", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(slot + 1)));
-               SetPropW(editor, L"VelkorEditorControl", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(control)));
-               SetPropW(editor, L"VelkorEditorMacroKey", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(macro)));
-             });
+  ui_->composite_open.store(true);
+  key_editor_->Open(bank, click.slot, click.macro_key, control, key);
+  ui_->composite_open.store(false);
   panel_->Highlight(control, false);
 }
 
@@ -966,6 +969,12 @@ void CVelkorDlg::OnKeyClick(int control, const KeyClickAction& click) {
 }
 
 bool CVelkorDlg::OnCommand(int id, int notification) {
+  if (id == IDC_MAIN_MACRO && notification == BN_CLICKED) {
+    // The macro button opens G9's editor on its macro page.
+    const int g9 = GKeyControl(kGKeyCount);
+    OpenKeyEditor(g9, DecideKeyClick(g9, BankOnShow(), false, false));
+    return true;
+  }
   if (notification == BN_CLICKED) {
     const bool painting = lighting_ && lighting_->state().effect == kUserDefinedEffect;
     const KeyClickAction click = DecideKeyClick(id, BankOnShow(), LampOn(), painting);
@@ -1010,10 +1019,10 @@ bool CVelkorDlg::OnCommand(int id, int notification) {
       ShellExecuteW(hwnd(), L"open", W(link_), nullptr, nullptr, SW_SHOWNORMAL);
       return true;
     case MainCommand::kProfileManager:
-      if (!stand_in_ && !update_dlg_->IsOpen()) profile_dlg_->Open();
+      if (!key_editor_->IsOpen() && !update_dlg_->IsOpen()) profile_dlg_->Open();
       return true;
     case MainCommand::kFirmwareUpdate:
-      if (!stand_in_ && !profile_dlg_->IsOpen()) update_dlg_->Open();
+      if (!key_editor_->IsOpen() && !profile_dlg_->IsOpen()) update_dlg_->Open();
       return true;
     case MainCommand::kBankIndicator:
       return true;

@@ -18,6 +18,7 @@
 #include "app/presence.h"
 #include "app/win32/keyboard_panel.h"
 #include "app/win32/small_dialogs.h"
+#include "editors/win32/key_editor.h"
 #include "editors/win32/lighting_panel.h"
 #include "editors/win32/profile_dlg.h"
 #include "editors/win32/update_dlg.h"
@@ -88,8 +89,6 @@ class CVelkorDlg : public CBaseDialog {
   std::optional<std::u16string> ChooseProfileFile(bool save);
   void Import();
   void Export();
-  void RunStandIn(SkinWindow window, const std::u16string& skin, const std::u16string& folder,
-                  std::function<void(HWND)> on_open = {});
   void OpenKeyEditor(int control, const KeyClickAction& click);
   void MakeDialogs();
   // The profile manager's Apply: the list into the settings, then the
@@ -187,7 +186,7 @@ class CVelkorDlg : public CBaseDialog {
   TrayImage tray_image_;
   HMENU profile_menu_ = nullptr;
   CAboutDlg about_;
-  StandInDialog* stand_in_ = nullptr;
+  std::unique_ptr<Velkor_DlgComposite> key_editor_;
   std::unique_ptr<CVelkor_DlgProfile> profile_dlg_;
   std::unique_ptr<CVelkor_DlgUpdate> update_dlg_;
   std::vector<UniqueHandle> named_events_;

@@ -547,9 +547,9 @@ TEST(MacroPageMemoryTest, MeterTexts) {
   using S = MemoryMeter::State;
   EXPECT_EQ(MemoryMeterText({42, 30, 16384, S::kFits}, nullptr), u"Memory: 42 of 16,384 bytes");
   EXPECT_EQ(MemoryMeterText({42, 30, 40, S::kNamesDropped}, nullptr),
-            u"Memory: 30 of 40 bytes, names left out (42 with names)");
+            u"Memory: 30 of 40 bytes (no names)");
   EXPECT_EQ(MemoryMeterText({1000, 999, 998, S::kTooLarge}, nullptr),
-            u"Memory: 999 of 998 bytes: too large, Apply will be refused");
+            u"Memory: 999 of 998 bytes: too much!");
   EXPECT_EQ(MemoryMeterText({1234567, 5, 0, S::kUnknownCapacity}, nullptr), u"Memory: 1,234,567 bytes");
 }
 

@@ -69,14 +69,52 @@ before="$(pixels "$esc")"
 xdotool mousemove $esc
 sleep 0.5
 [ "$(pixels "$esc")" != "$before" ] || fail "the Esc key does not light up under the pointer"
-# A click on it opens the key editor on Esc's slot; Escape closes it again.
+# A click on it opens the key editor on Esc's slot. Keys pressed there are
+# captured, Escape too (it does not close the editor): "B" typed on the real
+# keyboard, OK, then Apply writes it at Esc's place in the key map.
 xdotool click 1
 wait_for "1 1022" probe editor || fail "a click on Esc did not open the editor on its slot: $(probe editor)"
 xdotool mousemove $(probe editor-center)
 sleep 0.2
 xdotool key Escape
-wait_for "" probe editor || fail "Escape did not close the editor"
+wait_for "Esc" probe dialog-text 1127 1127 || fail "Escape was not captured: $(probe dialog-text 1127 1127)"
+[ "$(probe editor)" = "1 1022" ] || fail "Escape closed the editor"
+xdotool key b
+wait_for "B" probe dialog-text 1127 1127 || fail "B was not captured: $(probe dialog-text 1127 1127)"
+click_at "$(probe dialog-center 1127 1)" || fail "no OK in the editor"
+wait_for "" probe editor || fail "OK did not close the editor"
 [ "$(probe visible)" = 1 ] || fail "the window went with the editor"
+kbemu log clear >/dev/null
+click_at "$(probe center 1006)" || fail "no Apply button"
+wait_for 1 count EndAccess || fail "Apply did not send the key map"
+# Esc is position 8 of the keyboard's layout: bytes 24..26 of its key map.
+esc_entry="$(kbemu dump keymap 0 | awk '/^0010:/ { print $10, $11, $12 }')"
+[ "$esc_entry" = "02 02 05" ] || fail "Esc does not send B: $esc_entry"
+
+# A macro recorded with the real keyboard: the macro button opens G9's editor
+# on its macro page; Add, Record, "a" pressed and released, Stop, OK, Apply.
+# With the record-delay option off the press is followed by 50 ms.
+click_at "$(probe center 1007)" || fail "no macro button"
+wait_for "108 1143" probe editor || fail "the macro button did not open G9's editor: $(probe editor)"
+click_at "$(probe dialog-center 1127 1017)" || fail "no Add button"
+wait_for "Macro1" probe dialog-text 1127 1126 || fail "Add did not make Macro1: $(probe dialog-text 1127 1126)"
+click_at "$(probe dialog-center 1127 1020)" || fail "no Record button"
+wait_for "Stop Record" probe dialog-text 1127 1020 || fail "Record did not start"
+xdotool key a
+wait_for 2 probe rows 1019 || fail "the key was not recorded as a press and a release: $(probe rows 1019) rows"
+click_at "$(probe dialog-center 1127 1020)" || fail "no Stop Record button"
+wait_for "Record" probe dialog-text 1127 1020 || fail "Record did not stop"
+xdotool key c
+sleep 0.3
+[ "$(probe rows 1019)" = 2 ] || fail "a key pressed after Stop was recorded"
+click_at "$(probe dialog-center 1127 1)" || fail "no OK in the editor"
+wait_for "" probe editor || fail "OK did not close the editor"
+kbemu log clear >/dev/null
+click_at "$(probe center 1006)" || fail "no Apply button"
+wait_for 1 count EndAccess || fail "Apply did not send the macro"
+macros="$(kbemu dump macros | tr '\n' ' ')"
+want="0000: AA 55 2A 00 01 00 01 00 00 00 00 00 00 00 00 00 0010: 12 00 02 00 01 06 05 A0 02 04 00 20 02 04 4D 00 0020: 61 00 63 00 72 00 6F 00 31 00 "
+[ "$macros" = "$want" ] || fail "the keyboard's macro store is not the recorded macro: $macros"
 
 # Default: the question, answered Yes with the mouse, then the apply.
 kbemu log clear >/dev/null

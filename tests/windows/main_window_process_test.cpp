@@ -1109,3 +1109,210 @@ TEST_F(ProfileManagerProcessTest, ALoadedFileStandsForNoProfileEvenAfterADeleteA
 
 }  // namespace
 }  // namespace velkor::testing
+
+namespace velkor::testing {
+namespace {
+
+// Every byte of a kbemu dump ("0000: 01 02 ..." lines), in order.
+std::vector<uint8_t> DumpBytes(const std::string& dump) {
+  std::vector<uint8_t> bytes;
+  size_t at = 0;
+  while (at < dump.size()) {
+    const size_t end = std::min(dump.find('\n', at), dump.size());
+    const std::string line = dump.substr(at, end - at);
+    const size_t colon = line.find(':');
+    if (colon != std::string::npos) {
+      for (size_t i = colon + 1; i + 2 <= line.size(); ++i) {
+        if (line[i] == ' ') continue;
+        bytes.push_back(static_cast<uint8_t>(std::stoi(line.substr(i, 2), nullptr, 16)));
+        i += 2;
+      }
+    }
+    at = end + 1;
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> KeyMapEntry(int profile, int position) {
+  const std::vector<uint8_t> map = DumpBytes(Kbemu(L"dump keymap " + std::to_wstring(profile)));
+  const size_t at = static_cast<size_t>(position) * 3;
+  return map.size() >= at + 3 ? std::vector<uint8_t>(map.begin() + at, map.begin() + at + 3) : std::vector<uint8_t>{};
+}
+
+// The position the keyboard's own layout gives a key entry.
+int DefaultPositionOf(std::vector<uint8_t> entry) {
+  const std::vector<uint8_t> layout = DumpBytes(Kbemu(L"dump default"));
+  for (size_t p = 0; p + 3 <= std::min<size_t>(layout.size(), 480); p += 3) {
+    if (std::equal(entry.begin(), entry.end(), layout.begin() + p)) return static_cast<int>(p / 3);
+  }
+  return -1;
+}
+
+class KeyEditorProcessTest : public MainWindowTest {
+ protected:
+  // Opens the editor with a click on a key (its handler runs it modally).
+  HWND OpenEditorOn(int control) {
+    driver_.PostCommand(control);
+    HWND dialog = nullptr;
+    driver_.WaitFor([&] { return (dialog = driver_.FindDialogWithControl(IDC_EDITOR_KEY_BOX)) != nullptr; },
+                    kWaitMs);
+    // Through its start once the slot is marked on it.
+    if (dialog) driver_.WaitFor([&] { return GetPropW(dialog, L"VelkorEditorSlot") != nullptr; }, kWaitMs);
+    return dialog;
+  }
+  static void Click(HWND dialog, int id) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  }
+  static std::wstring Text(HWND dialog, int id) {
+    wchar_t text[300] = {};
+    SendMessageW(GetDlgItem(dialog, id), WM_GETTEXT, 300, reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  static bool Shown(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
+  // OK closes the editor; the main window's Apply sends everything.
+  void OkAndApply(HWND dialog) {
+    KbemuClearLog();
+    Click(dialog, IDOK);
+    ASSERT_TRUE(driver_.WaitFor([&] { return !IsWindow(dialog); }, kWaitMs));
+    ASSERT_TRUE(driver_.WaitFor([&] { return driver_.ControlEnabled(IDC_MAIN_APPLY); }, kWaitMs));
+    ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_APPLY));
+    ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "EndAccess") == 1; }, kWaitMs));
+    ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.ControlEnabled(IDC_MAIN_APPLY); }, kWaitMs));
+  }
+  void StartShown() {
+    StartWithKeyboard();
+    if (!HasFatalFailure()) Show();
+  }
+};
+
+TEST_F(KeyEditorProcessTest, AMultimediaFunctionChosenForAKeyReachesTheKeyMap) {
+  StartShown();
+  const int a = DefaultPositionOf({0x02, 0x02, 0x04});
+  ASSERT_GE(a, 0);
+  HWND editor = OpenEditorOn(IDC_MAIN_KEY_A);
+  ASSERT_NE(editor, nullptr);
+  // A key of the default function opens on the single-key page, empty.
+  EXPECT_TRUE(Shown(editor, IDC_EDITOR_KEY_BOX));
+  EXPECT_FALSE(Shown(editor, IDC_EDITOR_MEDIA_LIST));
+  EXPECT_FALSE(Shown(editor, IDC_EDITOR_ACTION_LIST));
+  EXPECT_EQ(Text(editor, IDC_EDITOR_KEY_BOX), L"");
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_APPLY)));
+  Click(editor, IDC_EDITOR_PAGE_MEDIA);
+  EXPECT_TRUE(Shown(editor, IDC_EDITOR_MEDIA_LIST));
+  EXPECT_FALSE(Shown(editor, IDC_EDITOR_KEY_BOX));
+  EXPECT_EQ(SendMessageW(GetDlgItem(editor, IDC_EDITOR_MEDIA_LIST), CB_GETCOUNT, 0, 0), 18);
+  SendMessageW(GetDlgItem(editor, IDC_EDITOR_MEDIA_LIST), CB_SETCURSEL, 5, 0);
+  OkAndApply(editor);
+  EXPECT_EQ(KeyMapEntry(0, a), (std::vector<uint8_t>{0x03, 0xEA, 0x00}));
+
+  // Opened again, the key shows its function; Clear takes it back to the
+  // default, Apply in the editor writes it, Cancel leaves it written.
+  editor = OpenEditorOn(IDC_MAIN_KEY_A);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(Shown(editor, IDC_EDITOR_MEDIA_LIST));
+  EXPECT_EQ(SendMessageW(GetDlgItem(editor, IDC_EDITOR_MEDIA_LIST), CB_GETCURSEL, 0, 0), 5);
+  Click(editor, IDC_EDITOR_CLEAR);
+  EXPECT_TRUE(Shown(editor, IDC_EDITOR_KEY_BOX));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_APPLY)));
+  Click(editor, IDC_EDITOR_APPLY);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_APPLY)));
+  Click(editor, IDCANCEL);
+  ASSERT_TRUE(driver_.WaitFor([&] { return !IsWindow(editor); }, kWaitMs));
+  KbemuClearLog();
+  ASSERT_TRUE(driver_.SendCommand(IDC_MAIN_APPLY));
+  ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "EndAccess") == 1; }, kWaitMs));
+  EXPECT_EQ(KeyMapEntry(0, a), (std::vector<uint8_t>{0x02, 0x02, 0x04}));
+}
+
+TEST_F(KeyEditorProcessTest, AMacroAddedOnTheMacroButtonPlaysOnAKeyAndGoesWithItsKeysWhenDeleted) {
+  StartShown();
+  const int a = DefaultPositionOf({0x02, 0x02, 0x04});
+  ASSERT_GE(a, 0);
+  driver_.PostCommand(IDC_MAIN_MACRO);
+  HWND editor = nullptr;
+  ASSERT_TRUE(driver_.WaitFor([&] { return (editor = driver_.FindDialogWithControl(IDC_EDITOR_KEY_BOX)) &&
+                                           GetPropW(editor, L"VelkorEditorSlot"); }, kWaitMs));
+  EXPECT_EQ(reinterpret_cast<INT_PTR>(GetPropW(editor, L"VelkorEditorSlot")) - 1, 0x108);
+  // Macro-edit mode: only the macro page, the other pages' buttons off.
+  EXPECT_TRUE(Shown(editor, IDC_EDITOR_ACTION_LIST));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_PAGE_KEY)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_CLEAR)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_RECORD)));  // no macro selected
+  EXPECT_EQ(Text(editor, IDC_EDITOR_MEMORY).substr(0, 11), L"Memory: 16 ");
+  // Apply sits beside OK and Cancel, under neither.
+  RECT apply{}, ok{}, cancel{}, overlap{};
+  GetWindowRect(GetDlgItem(editor, IDC_EDITOR_APPLY), &apply);
+  GetWindowRect(GetDlgItem(editor, IDOK), &ok);
+  GetWindowRect(GetDlgItem(editor, IDCANCEL), &cancel);
+  EXPECT_TRUE(Shown(editor, IDC_EDITOR_APPLY));
+  EXPECT_FALSE(IntersectRect(&overlap, &apply, &ok));
+  EXPECT_FALSE(IntersectRect(&overlap, &apply, &cancel));
+  Click(editor, IDC_EDITOR_MACRO_ADD);
+  EXPECT_EQ(Text(editor, IDC_EDITOR_MACRO_LIST), L"Macro1");
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_RECORD)));
+  // Cycles are held to 1..255 as they are typed.
+  SetWindowTextW(GetDlgItem(editor, IDC_EDITOR_CYCLES), L"300");
+  EXPECT_EQ(Text(editor, IDC_EDITOR_CYCLES), L"255");
+  SetWindowTextW(GetDlgItem(editor, IDC_EDITOR_CYCLES), L"3");
+  OkAndApply(editor);
+  // The store: one macro of no actions, cycles 3, its name.
+  EXPECT_EQ(DumpBytes(Kbemu(L"dump macros")),
+            (std::vector<uint8_t>{0xAA, 0x55, 0x22, 0x00, 0x01, 0x00, 0x01, 0x00, 0, 0,    0, 0,    0,    0,    0,
+                                  0,    0x12, 0x00, 0x00, 0x00, 0x03, 0x06, 0x4D, 0, 0x61, 0, 0x63, 0, 0x72, 0, 0x6F,
+                                  0,    0x31, 0x00}));
+
+  // The key "A" plays it: its first visit of the macro page selects it.
+  editor = OpenEditorOn(IDC_MAIN_KEY_A);
+  ASSERT_NE(editor, nullptr);
+  Click(editor, IDC_EDITOR_PAGE_MACRO);
+  EXPECT_EQ(Text(editor, IDC_EDITOR_MACRO_LIST), L"Macro1");
+  OkAndApply(editor);
+  EXPECT_EQ(KeyMapEntry(0, a), (std::vector<uint8_t>{0x05, 0x01, 0x00}));
+
+  // Deleted again: keys play it, so the editor asks; No keeps it, Yes
+  // deletes it, and after Apply "A" has its default function back.
+  editor = OpenEditorOn(IDC_MAIN_KEY_A);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(Shown(editor, IDC_EDITOR_ACTION_LIST));
+  EXPECT_EQ(Text(editor, IDC_EDITOR_MACRO_LIST), L"Macro1");
+  EXPECT_EQ(Text(editor, IDC_EDITOR_CYCLES), L"3");
+  PostMessageW(editor, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_MACRO_DELETE, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(editor, IDC_EDITOR_MACRO_DELETE)));
+  std::wstring question;
+  ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs, &question));
+  EXPECT_NE(question.find(L"really need to remove this macro?"), std::wstring::npos);
+  ASSERT_TRUE(driver_.AnswerMessageBox(IDNO));
+  ASSERT_TRUE(driver_.WaitFor([&] { return !driver_.FindMessageBox(); }, kWaitMs));
+  EXPECT_EQ(Text(editor, IDC_EDITOR_MACRO_LIST), L"Macro1");
+  PostMessageW(editor, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_MACRO_DELETE, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(editor, IDC_EDITOR_MACRO_DELETE)));
+  ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs));
+  ASSERT_TRUE(driver_.AnswerMessageBox(IDYES));
+  ASSERT_TRUE(driver_.WaitFor([&] { return SendMessageW(GetDlgItem(editor, IDC_EDITOR_MACRO_LIST), CB_GETCOUNT, 0,
+                                                        0) == 0; }, kWaitMs));
+  OkAndApply(editor);
+  EXPECT_EQ(DumpBytes(Kbemu(L"dump macros")),
+            (std::vector<uint8_t>{0xAA, 0x55, 0x10, 0x00, 0x00, 0x00, 0x01, 0x00, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(KeyMapEntry(0, a), (std::vector<uint8_t>{0x02, 0x02, 0x04}));
+}
+
+TEST_F(KeyEditorProcessTest, CancelLeavesTheMacroListAsItWas) {
+  StartShown();
+  HWND editor = OpenEditorOn(IDC_MAIN_G1);
+  ASSERT_NE(editor, nullptr);
+  Click(editor, IDC_EDITOR_PAGE_MACRO);
+  Click(editor, IDC_EDITOR_MACRO_ADD);
+  Click(editor, IDC_EDITOR_MACRO_ADD);
+  EXPECT_EQ(SendMessageW(GetDlgItem(editor, IDC_EDITOR_MACRO_LIST), CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(Text(editor, IDC_EDITOR_MACRO_LIST), L"Macro2");
+  Click(editor, IDCANCEL);
+  ASSERT_TRUE(driver_.WaitFor([&] { return !IsWindow(editor); }, kWaitMs));
+  EXPECT_FALSE(driver_.ControlEnabled(IDC_MAIN_APPLY));
+  editor = OpenEditorOn(IDC_MAIN_G1);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(SendMessageW(GetDlgItem(editor, IDC_EDITOR_MACRO_LIST), CB_GETCOUNT, 0, 0), 0);
+  Click(editor, IDCANCEL);
+}
+
+}  // namespace
+}  // namespace velkor::testing

@@ -210,30 +210,6 @@ TEST(MainTemplate, HoldsEveryKeyOfTheKeyboardPictureAsAnImageButton) {
   EXPECT_EQ(by_code[0x03B], IDC_MAIN_KEY_F1);
 }
 
-// The key editor's Apply is not placed by the skin: it keeps its template
-// place, which must not lie under another visible control.
-TEST(Templates, ControlsKeptAtTheirTemplatePlaceOverlapNothingVisible) {
-  const struct {
-    int dialog;
-    std::vector<int> kept;
-  } cases[] = {{IDD_KEY_EDITOR, {IDC_EDITOR_APPLY}}};
-  for (const auto& c : cases) {
-    const std::optional<Template> t = LoadTemplate(c.dialog);
-    ASSERT_TRUE(t);
-    for (int id : c.kept) {
-      const Item* kept = t->Find(id);
-      ASSERT_NE(kept, nullptr) << id;
-      EXPECT_TRUE(SameClass(kept->cls, L"Button")) << id;
-      EXPECT_EQ(kept->style & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON)) << id << " has no pictures";
-      for (const Item& other : t->items) {
-        if (other.id == id || !(other.style & WS_VISIBLE)) continue;
-        RECT overlap;
-        EXPECT_FALSE(IntersectRect(&overlap, &kept->rect, &other.rect)) << id << " lies under " << other.id;
-      }
-    }
-  }
-}
-
 struct Kind {
   int dialog;
   int id;

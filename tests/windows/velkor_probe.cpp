@@ -14,6 +14,8 @@
 //                                   screen centre "X Y" of control ID in the program's open dialog
 //                                   (not the main window) that holds control HOLDER
 //   velkor_probe rows HOLDER        the number of rows of the list HOLDER in that dialog
+//   velkor_probe dialog-text HOLDER ID
+//                                   the text of control ID in that dialog (a combo box's edit text)
 //   velkor_probe enabled ID         1 or 0
 //   velkor_probe box                the open message box's text, or nothing
 //   velkor_probe box-button ID      screen centre "X Y" of that message box button
@@ -153,7 +155,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     return 0;
   }
-  if ((command == L"dialog-center" && argc > 3) || command == L"rows") {
+  if (((command == L"dialog-center" || command == L"dialog-text") && argc > 3) || command == L"rows") {
     DWORD process = 0;
     GetWindowThreadProcessId(main, &process);
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
@@ -162,6 +164,14 @@ int wmain(int argc, wchar_t** argv) {
       if (owner != process || w == main || !IsWindowVisible(w) || !GetDlgItem(w, id)) continue;
       if (command == L"rows") {
         std::printf("%d\n", static_cast<int>(SendMessageW(GetDlgItem(w, id), LVM_GETITEMCOUNT, 0, 0)));
+        return 0;
+      }
+      if (command == L"dialog-text") {
+        HWND control = GetDlgItem(w, _wtoi(argv[3]));
+        if (!control) return 1;
+        wchar_t text[300] = {};
+        SendMessageW(control, WM_GETTEXT, 300, reinterpret_cast<LPARAM>(text));
+        std::printf("%s\n", Utf8(text).c_str());
         return 0;
       }
       return PrintCenter(GetDlgItem(w, _wtoi(argv[3])));

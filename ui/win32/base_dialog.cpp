@@ -127,6 +127,15 @@ bool CBaseDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR&
         result = reinterpret_cast<INT_PTR>(label->OnCtlColor(reinterpret_cast<HDC>(wparam)));
         return true;
       }
+      {
+        // A read-only edit asks as a label does; it is a field all the same.
+        wchar_t name[8] = {};
+        GetClassNameW(reinterpret_cast<HWND>(lparam), name, 8);
+        if (lstrcmpiW(name, L"Edit") == 0) {
+          result = reinterpret_cast<INT_PTR>(FieldColours(reinterpret_cast<HDC>(wparam)));
+          return true;
+        }
+      }
       return false;
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
