@@ -505,14 +505,24 @@ HookVerdict MacroPage::OnThreadKey(uint8_t vk, uint32_t flags) {
   if (!up && (flags & kWasDownFlag) != 0) return HookVerdict::kSwallow;  // a held key repeating
   const uint16_t direction = up ? kRelease : kPress;
   const uint32_t now = host_.Now();
-  if (std::find(std::begin(kReleaseOnlyKeys), std::end(kReleaseOnlyKeys), key) != std::end(kReleaseOnlyKeys)) {
-    // Both rows or neither: a made-up press without its release would leave
-    // the key held down when the macro plays.
+  const bool release_only =
+      std::find(std::begin(kReleaseOnlyKeys), std::end(kReleaseOnlyKeys), key) != std::end(kReleaseOnlyKeys);
+  if (release_only && !up) {
+    // The system usually keeps these keys' presses to itself; where it
+    // reports one, that press is recorded as any other, and its release
+    // then needs no made-up press.
+    InsertRecorded(key, kPress, now - last_tick_);
+    pressed_release_only_ = key;
+  } else if (release_only && pressed_release_only_ != key) {
+    // A release without its press: a press is made up 2 ms before it. Both
+    // rows or neither: a made-up press without its release would leave the
+    // key held down when the macro plays.
     if (rows_.size() + 2 <= static_cast<size_t>(kMaxActionRows)) {
       InsertRecorded(key, kPress, kSysReqPressMs);
       InsertRecorded(key, direction, now - last_tick_);
     }
   } else {
+    if (release_only) pressed_release_only_ = 0;
     InsertRecorded(key, direction, now - last_tick_);
   }
   last_tick_ = now;

@@ -215,6 +215,8 @@ class MacroPage {
   bool recording_ = false;
   uint32_t last_tick_ = 0;
   uint32_t remembered_vk_ = 0;
+  // A key whose press the system usually keeps to itself, seen pressed.
+  KeyCode pressed_release_only_ = 0;
   size_t capacity_ = 0;
   // Set while the page changes the box itself.
   bool changing_box_ = false;

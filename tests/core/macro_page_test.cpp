@@ -315,6 +315,13 @@ TEST_F(MacroPageTest, ReleaseOnlyKeysHeldKeysAndTheWindowsKeys) {
   EXPECT_EQ(page.OnThreadKey(0xAD, Down(0x120)), HookVerdict::kPass);
   EXPECT_EQ(page.OnThreadKey(0xFF, 0), HookVerdict::kPass);
   EXPECT_EQ(page.rows().size(), 6u);
+  // Where the system does report Print Screen's press, the key is recorded
+  // as pressed once and released once, never pressed twice.
+  PlayKey(0x2C, Down(0x137), 2100);
+  PlayKey(0x2C, Up(0x137), 2180);
+  ASSERT_EQ(page.rows().size(), 8u);
+  EXPECT_EQ(RowsOf(std::vector<MacroAction>(page.rows().begin() + 5, page.rows().end())),
+            (std::vector<Row>{{0x15B, 1, 100}, {0x137, 0, 80}, {0x137, 1, 0}}));
 }
 
 TEST_F(MacroPageTest, RecordedRowsGoAfterTheSelectedRowAndLongPausesAreHeld) {

@@ -92,7 +92,7 @@ esc_entry="$(kbemu dump keymap 0 | awk '/^0010:/ { print $10, $11, $12 }')"
 [ "$esc_entry" = "02 02 05" ] || fail "Esc does not send B: $esc_entry"
 
 # A macro recorded with the real keyboard: the macro button opens G9's editor
-# on its macro page; Add, Record, "a" pressed and released, Stop, OK, Apply.
+# on its macro page; Add, Record, "a" and Print Screen typed, Stop, OK, Apply.
 # With the record-delay option off the press is followed by 50 ms.
 click_at "$(probe center 1007)" || fail "no macro button"
 wait_for "108 1143" probe editor || fail "the macro button did not open G9's editor: $(probe editor)"
@@ -102,18 +102,21 @@ click_at "$(probe dialog-center 1127 1020)" || fail "no Record button"
 wait_for "Stop Record" probe dialog-text 1127 1020 || fail "Record did not start"
 xdotool key a
 wait_for 2 probe rows 1019 || fail "the key was not recorded as a press and a release: $(probe rows 1019) rows"
+# Print Screen, whose press reaches this system: pressed once, released once.
+xdotool key Print
+wait_for 4 probe rows 1019 || fail "Print Screen was not recorded as one press and one release: $(probe rows 1019) rows"
 click_at "$(probe dialog-center 1127 1020)" || fail "no Stop Record button"
 wait_for "Record" probe dialog-text 1127 1020 || fail "Record did not stop"
 xdotool key c
 sleep 0.3
-[ "$(probe rows 1019)" = 2 ] || fail "a key pressed after Stop was recorded"
+[ "$(probe rows 1019)" = 4 ] || fail "a key pressed after Stop was recorded"
 click_at "$(probe dialog-center 1127 1)" || fail "no OK in the editor"
 wait_for "" probe editor || fail "OK did not close the editor"
 kbemu log clear >/dev/null
 click_at "$(probe center 1006)" || fail "no Apply button"
 wait_for 1 count EndAccess || fail "Apply did not send the macro"
 macros="$(kbemu dump macros | tr '\n' ' ')"
-want="0000: AA 55 2A 00 01 00 01 00 00 00 00 00 00 00 00 00 0010: 12 00 02 00 01 06 05 A0 02 04 00 20 02 04 4D 00 0020: 61 00 63 00 72 00 6F 00 31 00 "
+want="0000: AA 55 32 00 01 00 01 00 00 00 00 00 00 00 00 00 0010: 12 00 04 00 01 06 05 A0 02 04 05 20 02 04 05 A0 0020: 02 46 00 20 02 46 4D 00 61 00 63 00 72 00 6F 00 0030: 31 00 "
 [ "$macros" = "$want" ] || fail "the keyboard's macro store is not the recorded macro: $macros"
 
 # Default: the question, answered Yes with the mouse, then the apply.
