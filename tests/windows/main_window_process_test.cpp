@@ -1296,6 +1296,26 @@ TEST_F(KeyEditorProcessTest, AMacroAddedOnTheMacroButtonPlaysOnAKeyAndGoesWithIt
   EXPECT_EQ(KeyMapEntry(0, a), (std::vector<uint8_t>{0x02, 0x02, 0x04}));
 }
 
+TEST_F(KeyEditorProcessTest, WithTheKeyboardsProfileUnknownTheEditorSaysWhyInsteadOfOpening) {
+  StartShown();
+  // The keyboard comes back, but its configuration block cannot be read.
+  Kbemu(L"fault noreply always 3");
+  Kbemu(L"detach");
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Tray().icon != IDI_KEYBOARD; }, kWaitMs));
+  KbemuClearLog();
+  Kbemu(L"attach");
+  ASSERT_TRUE(driver_.WaitFor([&] { return CountOf(KbemuRequests(), "ReadConfigBlock") >= 3; }, 30000));
+  ASSERT_TRUE(driver_.WaitFor([&] { return driver_.Answers(1000) && driver_.Tray().icon == IDI_KEYBOARD; }, 30000));
+  Show();
+  driver_.PostCommand(IDC_MAIN_KEY_A);
+  std::wstring text;
+  ASSERT_TRUE(driver_.WaitMessageBox(kWaitMs, &text));
+  EXPECT_NE(text.find(L"has not said which profile is active"), std::wstring::npos);
+  EXPECT_EQ(driver_.FindDialogWithControl(IDC_EDITOR_KEY_BOX), nullptr);
+  ASSERT_TRUE(driver_.AnswerMessageBox(IDOK));
+  Kbemu(L"fault clear");
+}
+
 TEST_F(KeyEditorProcessTest, CancelLeavesTheMacroListAsItWas) {
   StartShown();
   HWND editor = OpenEditorOn(IDC_MAIN_G1);
