@@ -186,6 +186,7 @@ MacroPage::MacroPage(MacroPageView& view, MacroPageHost& host, const LanguageTab
 // ---- The key editor's calls ----------------------------------------------------------------
 
 void MacroPage::Load(std::recursive_mutex& working_lock, const ProfileImage& working, size_t capacity) {
+  ++generation_;
   const std::u16string stored = host_.ReadRecordDelay();
   record_delay_ = stored == u"1" ? 1 : 0;
   if (stored != u"0" && stored != u"1") host_.WriteRecordDelay(u"0");
@@ -244,6 +245,9 @@ bool MacroPage::Commit(std::recursive_mutex& working_lock, ProfileImage& working
         if (item == items_.end() || item->new_macro == 1) {
           entry.kind = static_cast<uint16_t>(AssignmentKind::kDefault);
           entry.parameter = 0;
+          // The cycle count the key kept goes with its macro; a G slot
+          // keeps its identity code.
+          entry.extra = GIdentityCode(static_cast<int>((&entry - working.entries.data()) % kBankSlots));
           settled = true;
         }
       } else if (!items_.empty()) {
@@ -261,6 +265,7 @@ bool MacroPage::Commit(std::recursive_mutex& working_lock, ProfileImage& working
 }
 
 void MacroPage::Empty() {
+  ++generation_;
   StopRecording();
   items_.clear();
   rows_.clear();
@@ -309,7 +314,7 @@ void MacroPage::EditName(const std::u16string& text) {
 
 void MacroPage::AddMacro() {
   if (macro_count() >= kMaxMacros) {
-    host_.Tell(LangKey::MACRO_ERR_MAX, kMaxMacros);
+    TellPerson(LangKey::MACRO_ERR_MAX, kMaxMacros);
     return;
   }
   if (items_.empty()) counter_ = 0;
@@ -343,7 +348,8 @@ void MacroPage::DeleteMacro() {
         return entry.kind == static_cast<uint16_t>(AssignmentKind::kPlayMacro) && entry.parameter == item.id;
       });
     }
-    if (used && !host_.Ask(LangKey::MACRO_DELETE_CONFIRM_OF_KEYS)) return;
+    const int position = selected_;
+    if (used && (!AskPerson(LangKey::MACRO_DELETE_CONFIRM_OF_KEYS) || selected_ != position)) return;
   }
   items_.erase(items_.begin() + selected_);
   selected_ = items_.empty() ? -1 : std::max(selected_ - 1, 0);
@@ -366,7 +372,7 @@ void MacroPage::DeleteAction() {
 
 void MacroPage::ClearActions() {
   if (rows_.empty()) return;
-  if (!host_.Ask(LangKey::MACRO_ACTION_CLEAR_CONFIRM)) return;
+  if (!AskPerson(LangKey::MACRO_ACTION_CLEAR_CONFIRM) || rows_.empty()) return;
   rows_.clear();
   selected_row_ = -1;
   view_.ShowRows(rows_, -1);
@@ -428,7 +434,7 @@ CellEdit MacroPage::BeginCellEdit(int row, int column) {
       edit.text = DecimalText(static_cast<int>(std::min<uint32_t>(action.delay_ms, INT_MAX)));
       break;
     default:
-      host_.Tell(LangKey::MACRO_ACTION_ERR_MODIFY, 0);
+      TellPerson(LangKey::MACRO_ACTION_ERR_MODIFY, 0);
       break;
   }
   return edit;
@@ -460,7 +466,11 @@ void MacroPage::AcceptDelay(int row, const std::u16string& text) {
   if (row < 0 || row >= static_cast<int>(rows_.size())) return;
   int value = ParseLeadingInt(text);
   if (value < 0 || value > static_cast<int>(kLargestTypedDelayMs)) {
-    host_.Tell(LangKey::MACRO_ACTION_ERR_DELAY_MAX, static_cast<int>(kLargestTypedDelayMs));
+    // The row may be gone once the person has read the message.
+    if (!TellPerson(LangKey::MACRO_ACTION_ERR_DELAY_MAX, static_cast<int>(kLargestTypedDelayMs)) ||
+        row >= static_cast<int>(rows_.size())) {
+      return;
+    }
     value = static_cast<int>(kLargestTypedDelayMs);
   }
   MacroAction& action = rows_[static_cast<size_t>(row)];
@@ -481,6 +491,7 @@ void MacroPage::ToggleRecording() {
   if (!host_.InstallRecordHooks()) return;
   recording_ = true;
   remembered_vk_ = 0;
+  pressed_release_only_ = 0;
   last_tick_ = host_.Now();
   view_.ShowRecording(true, TextOf(language_, LangKey::MACRO_ACTION_STOP_RECORD));
 }
@@ -490,6 +501,7 @@ void MacroPage::StopRecording() {
   host_.RemoveRecordHooks();
   recording_ = false;
   remembered_vk_ = 0;
+  pressed_release_only_ = 0;
   view_.ShowRecording(false, TextOf(language_, LangKey::MACRO_ACTION_RECORD));
 }
 
@@ -567,6 +579,22 @@ MemoryMeter MacroPage::Memory() const { return MeasureMemory(EditedList(), capac
 
 // ---- Private ----------------------------------------------------------------------------------
 
+bool MacroPage::AskPerson(LangKey question) {
+  // Keys pressed to answer must not become recorded rows.
+  StopRecording();
+  const uint64_t generation = generation_;
+  const bool yes = host_.Ask(question);
+  // The editor may have been closed meanwhile (the keyboard went).
+  return yes && generation == generation_;
+}
+
+bool MacroPage::TellPerson(LangKey message, int number) {
+  StopRecording();
+  const uint64_t generation = generation_;
+  host_.Tell(message, number);
+  return generation == generation_;
+}
+
 void MacroPage::StoreActions(int position) {
   if (position < 0 || position >= macro_count()) return;
   MacroRecord& record = items_[static_cast<size_t>(position)];
@@ -586,7 +614,8 @@ void MacroPage::LoadActions() {
     for (MacroAction& action : rows_) {
       if (action.direction != kPress && action.direction != kRelease) action.direction = kPress;
     }
-    cycles_ = record.cycles;
+    // A damaged record's count of 0 plays nothing: shown and kept as 1.
+    cycles_ = std::max<int>(record.cycles, 1);
     view_.ShowCycles(DecimalText(cycles_));
   } else {
     // Rows recorded with no macro to keep them would be lost.

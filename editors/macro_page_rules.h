@@ -201,6 +201,10 @@ class MacroPage {
   // The box's items and selection, told to the view with changing_box_ set.
   void ShowBox();
   void ShowMemory();
+  // A question or a message, with a recording stopped first; false when
+  // the answer is No or the page was emptied or loaded again meanwhile.
+  bool AskPerson(LangKey question);
+  bool TellPerson(LangKey message, int number);
 
   MacroPageView& view_;
   MacroPageHost& host_;
@@ -220,6 +224,9 @@ class MacroPage {
   size_t capacity_ = 0;
   // Set while the page changes the box itself.
   bool changing_box_ = false;
+  // Counts loads and emptyings, so that a handler that waited for a person
+  // sees that the page it worked on is gone.
+  uint64_t generation_ = 0;
   const ProfileImage* working_ = nullptr;
   std::recursive_mutex* working_lock_ = nullptr;
 };

@@ -939,6 +939,9 @@ bool CVelkorDlg::PreTranslateMessage(MSG& msg) {
 
 void CVelkorDlg::OpenKeyEditor(int control, const KeyClickAction& click) {
   if (!key_editor_ || key_editor_->IsOpen() || profile_dlg_->IsOpen() || update_dlg_->IsOpen()) return;
+  // While the keyboard thread reads or writes, the working image may be
+  // replaced or its profile left: the editor waits for it.
+  if (apply_.job_running() || keyboard_busy()) return;
   // The editor edits one bank of the working image: the keyboard's profile.
   const int bank = App().commands ? App().commands->cached_active_profile() : -1;
   if (bank < 0 || bank > 2) {

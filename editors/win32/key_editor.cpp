@@ -498,9 +498,9 @@ bool Velkor_DlgComposite::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, 
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
       if (header && header->hwndFrom == actions_.hwnd() && header->code == LVN_ITEMCHANGED && page_) {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(lparam);
-        if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
-            !(change->uOldState & LVIS_SELECTED)) {
-          page_->SelectRow(change->iItem);
+        // A row selected, or the selection cleared (a click below the rows).
+        if ((change->uChanged & LVIF_STATE) && ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)) {
+          page_->SelectRow(actions_.FirstSelected());
         }
       }
       return false;
@@ -535,35 +535,27 @@ bool Velkor_DlgComposite::PreTranslateMessage(MSG& msg) {
 
 // --- hooks ---
 
-void Velkor_DlgComposite::InstallCaptureHooks() {
-  if (capture_thread_) return;
-  hooked_editor = this;
-  capture_thread_ = SetWindowsHookExW(WH_KEYBOARD, ThreadHook, nullptr, GetCurrentThreadId());
-  capture_low_level_ = SetWindowsHookExW(WH_KEYBOARD_LL, LowLevelHook, GetModuleHandleW(nullptr), 0);
-}
-
-void Velkor_DlgComposite::RemoveCaptureHooks() {
-  if (capture_thread_) UnhookWindowsHookEx(capture_thread_);
-  if (capture_low_level_) UnhookWindowsHookEx(capture_low_level_);
-  capture_thread_ = capture_low_level_ = nullptr;
-}
-
-bool Velkor_DlgComposite::InstallRecordHooks() {
-  hooked_editor = this;
-  record_thread_ = SetWindowsHookExW(WH_KEYBOARD, ThreadHook, nullptr, GetCurrentThreadId());
-  record_low_level_ = SetWindowsHookExW(WH_KEYBOARD_LL, LowLevelHook, GetModuleHandleW(nullptr), 0);
-  if (!record_thread_) {
-    RemoveRecordHooks();
+bool Velkor_DlgComposite::InstallHooks(KeyboardHooks& hooks) {
+  if (hooks.installed()) return true;
+  hooks.thread.reset(SetWindowsHookExW(WH_KEYBOARD, ThreadHook, nullptr, GetCurrentThreadId()));
+  hooks.low_level.reset(SetWindowsHookExW(WH_KEYBOARD_LL, LowLevelHook, GetModuleHandleW(nullptr), 0));
+  if (!hooks.thread || !hooks.low_level) {
+    RemoveHooks(hooks);
     return false;
   }
+  hooked_editor = this;
   return true;
 }
 
-void Velkor_DlgComposite::RemoveRecordHooks() {
-  if (record_thread_) UnhookWindowsHookEx(record_thread_);
-  if (record_low_level_) UnhookWindowsHookEx(record_low_level_);
-  record_thread_ = record_low_level_ = nullptr;
+void Velkor_DlgComposite::RemoveHooks(KeyboardHooks& hooks) {
+  hooks.thread.reset();
+  hooks.low_level.reset();
+  if (!capture_hooks_.installed() && !record_hooks_.installed() && hooked_editor == this) hooked_editor = nullptr;
 }
+
+bool Velkor_DlgComposite::InstallRecordHooks() { return InstallHooks(record_hooks_); }
+
+void Velkor_DlgComposite::RemoveRecordHooks() { RemoveHooks(record_hooks_); }
 
 LRESULT CALLBACK Velkor_DlgComposite::ThreadHook(int code, WPARAM wparam, LPARAM lparam) {
   try {
@@ -589,8 +581,8 @@ LRESULT CALLBACK Velkor_DlgComposite::LowLevelHook(int code, WPARAM wparam, LPAR
 }
 
 bool Velkor_DlgComposite::OnHookedKey(uint8_t vk, uint32_t flags) {
-  if (record_thread_ && page_) return page_->OnThreadKey(vk, flags) == HookVerdict::kSwallow;
-  if (!capture_thread_) return false;
+  if (record_hooks_.installed() && page_) return page_->OnThreadKey(vk, flags) == HookVerdict::kSwallow;
+  if (!capture_hooks_.installed()) return false;
   const CaptureVerdict verdict = rules_.OnThreadKey(vk, flags);
   if (verdict.action == CaptureVerdict::Action::kTake) {
     ShowKeyBox(verdict.key);
@@ -603,8 +595,8 @@ bool Velkor_DlgComposite::OnLowLevelKey(UINT message, uint32_t vk) {
   const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
   const bool key_event = down || message == WM_KEYUP || message == WM_SYSKEYUP;
   if (!key_event) return false;
-  if (record_low_level_ && page_) return page_->OnLowLevelKey(vk, down) == HookVerdict::kSwallow;
-  if (!capture_low_level_) return false;
+  if (record_hooks_.installed() && page_) return page_->OnLowLevelKey(vk, down) == HookVerdict::kSwallow;
+  if (!capture_hooks_.installed()) return false;
   const CaptureVerdict verdict = rules_.OnLowLevelKey(vk);
   if (verdict.action == CaptureVerdict::Action::kTake) {
     ShowKeyBox(verdict.key);
@@ -623,6 +615,12 @@ void Velkor_DlgComposite::ShowMacros(const std::vector<std::u16string>& names, i
   for (const std::u16string& name : names) SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(name)));
   SendMessageW(box, CB_SETCURSEL, selected, 0);
   if (selected < 0) SetWindowTextW(box, L"");
+  // A person typing into the box goes on typing after the text, not over it.
+  HWND focus = GetFocus();
+  if (focus && (focus == box || IsChild(box, focus))) {
+    const int end = GetWindowTextLengthW(box);
+    SendMessageW(box, CB_SETEDITSEL, 0, MAKELPARAM(end, end));
+  }
   filling_ = was_filling;
 }
 

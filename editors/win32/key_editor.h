@@ -22,6 +22,7 @@
 #include "editors/key_editor_rules.h"
 #include "editors/macro_page_rules.h"
 #include "model/profile_image.h"
+#include "platform/win32/handles.h"
 #include "ui/language_table.h"
 #include "ui/skin_bindings.h"
 #include "ui/win32/base_dialog.h"
@@ -32,6 +33,18 @@
 #include "widgets/win32/report_ctrl.h"
 
 namespace velkor {
+
+struct HookCloser {
+  void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
+};
+using UniqueHook = UniqueResource<HHOOK, nullptr, HookCloser>;
+
+// The two keyboard hooks of a capture or a recording: both or neither.
+struct KeyboardHooks {
+  UniqueHook thread;
+  UniqueHook low_level;
+  bool installed() const { return static_cast<bool>(thread); }
+};
 
 struct KeyEditorContext {
   IniStore& ini;
@@ -112,8 +125,12 @@ class Velkor_DlgComposite : public CBaseDialog, private MacroPageView, private M
   void PlaceMemoryLabel();
   void PlaceApplyButton();
   void Display(const PageDisplay& display);
-  void InstallCaptureHooks();
-  void RemoveCaptureHooks();
+  // Installs both hooks or neither; the editor takes the keystrokes while
+  // any of its hooks is installed.
+  bool InstallHooks(KeyboardHooks& hooks);
+  void RemoveHooks(KeyboardHooks& hooks);
+  void InstallCaptureHooks() { InstallHooks(capture_hooks_); }
+  void RemoveCaptureHooks() { RemoveHooks(capture_hooks_); }
   void ShowKeyBox(KeyCode key);
   void Apply();
   void Clear();
@@ -149,10 +166,8 @@ class Velkor_DlgComposite : public CBaseDialog, private MacroPageView, private M
   bool filling_ = false;
   std::atomic<int> open_{0};
   // The hooks of the capture and of a recording.
-  HHOOK capture_thread_ = nullptr;
-  HHOOK capture_low_level_ = nullptr;
-  HHOOK record_thread_ = nullptr;
-  HHOOK record_low_level_ = nullptr;
+  KeyboardHooks capture_hooks_;
+  KeyboardHooks record_hooks_;
 };
 
 }  // namespace velkor

@@ -74,12 +74,18 @@ class FakeHost : public MacroPageHost {
   uint32_t now = 1000;
   std::u16string stored = u"1";
   std::vector<std::u16string> written;
+  // Runs while the person looks at a question or a message.
+  std::function<void()> meanwhile;
 
   bool Ask(LangKey question) override {
     asked.push_back(question);
+    if (meanwhile) meanwhile();
     return answer;
   }
-  void Tell(LangKey message, int number) override { told.emplace_back(message, number); }
+  void Tell(LangKey message, int number) override {
+    told.emplace_back(message, number);
+    if (meanwhile) meanwhile();
+  }
   bool InstallRecordHooks() override { return hooks_install; }
   void RemoveRecordHooks() override { ++removed; }
   uint32_t Now() override { return now; }
@@ -273,7 +279,9 @@ TEST_F(MacroPageTest, APressAndReleaseKeepTheirPauseOnlyWithTheOption) {
 
   page.ToggleRecordDelay();
   EXPECT_EQ(host.written.back(), u"0");
-  page.ClearActions();
+  page.ClearActions();  // its question ends the recording
+  EXPECT_FALSE(page.recording());
+  StartRecording(1900);
   PlayKey(0x41, Down(kA), 2000);
   PlayKey(0x41, Up(kA), 2300);
   EXPECT_EQ(RowsOf(page.rows()), (std::vector<Row>{{kA, 0, 50}, {kA, 1, 0}}));
@@ -281,7 +289,7 @@ TEST_F(MacroPageTest, APressAndReleaseKeepTheirPauseOnlyWithTheOption) {
   page.ToggleRecording();
   EXPECT_FALSE(view.recording);
   EXPECT_EQ(view.caption, u"Record");
-  EXPECT_EQ(host.removed, 1);
+  EXPECT_EQ(host.removed, 2);
   EXPECT_EQ(page.OnThreadKey(0x41, Down(kA)), HookVerdict::kPass);
 }
 
@@ -487,7 +495,7 @@ TEST_F(MacroPageTest, CommitSettlesTheKeysAndReplacesTheList) {
   PlayKey(0x41, Down(kA), 1100);
   EXPECT_TRUE(page.Commit(lock, working));
 
-  EXPECT_EQ(working.entries[10], (KeyAssignment{0, 3, 0, 0, 0}));
+  EXPECT_EQ(working.entries[10], (KeyAssignment{0, 0, 0, 0, 0}));
   EXPECT_EQ(working.entries[256], (KeyAssignment{0, 0x0301, 0, 9, 0}));
   EXPECT_EQ(working.entries[20], (KeyAssignment{4, 0, 2, 0, 0}));  // the first macro
   EXPECT_EQ(working.entries[30], (KeyAssignment{4, 0, 2, 0, 0}));
@@ -600,6 +608,73 @@ TEST(MacroPageTextTest, NumbersGoIntoTheFirstIntegerDirectiveOnly) {
   EXPECT_EQ(DirectionText(0), u"↓");
   EXPECT_EQ(DirectionText(1), u"  ↑");
   EXPECT_EQ(DirectionText(7), u"↓");
+}
+
+}  // namespace
+}  // namespace velkor::testing
+
+namespace velkor::testing {
+namespace {
+
+TEST_F(MacroPageTest, AnEditorClosedWhileItsQuestionIsOpenChangesNothingAfterwards) {
+  working.macros = {Macro(u"Used", 1, {{kA, 0, 10}, {kA, 1, 0}})};
+  working.Entry(0, 0x1E) = {4, 0, 1, 0, 0};
+  Open();
+  page.SelectMacro(0);
+  // The keyboard goes while the delete question is open: Yes then deletes
+  // nothing from a page that is gone.
+  host.meanwhile = [&] { page.Empty(); };
+  page.DeleteMacro();
+  EXPECT_EQ(host.asked.size(), 1u);
+  EXPECT_EQ(page.macro_count(), 0);
+  EXPECT_TRUE(page.rows().empty());
+
+  // Loaded again; the delay message is open when the page is emptied.
+  host.meanwhile = nullptr;
+  Open();
+  page.SelectMacro(0);
+  host.meanwhile = [&] { page.Empty(); };
+  page.AcceptDelay(1, u"50000");
+  EXPECT_TRUE(page.rows().empty());
+  // The working image never saw any of it.
+  ASSERT_EQ(working.macros.size(), 1u);
+  EXPECT_EQ(working.macros[0].action_count, 2);
+}
+
+TEST_F(MacroPageTest, AQuestionStopsARecordingSoTheKeysThatAnswerItAreNotRecorded) {
+  working.macros = {Macro(u"M", 1, {{kA, 0, 10}})};
+  Open();
+  page.SelectMacro(0);
+  StartRecording(1000);
+  host.answer = false;
+  host.meanwhile = [&] { page.OnThreadKey(0x4E, Down(0x31)); };  // "N" for No
+  page.ClearActions();
+  EXPECT_FALSE(page.recording());
+  EXPECT_FALSE(view.recording);
+  EXPECT_EQ(RowsOf(page.rows()), (std::vector<Row>{{kA, 0, 10}}));
+}
+
+TEST_F(MacroPageTest, KeysResetByCommitLoseTheCycleCountAndGSlotsKeepTheirCode) {
+  working.macros = {Macro(u"Gone", 1)};
+  working.Entry(0, 0x100) = {4, 7, 1, 0, 0};  // G1 of set 0, seven cycles
+  working.Entry(2, 0x1E) = {4, 5, 1, 0, 0};   // "A" in profile 3
+  Open();
+  page.SelectMacro(0);
+  host.answer = true;
+  page.DeleteMacro();
+  EXPECT_TRUE(page.Commit(lock, working));
+  EXPECT_EQ(working.Entry(0, 0x100), (KeyAssignment{0, 0x0301, 0, 0, 0}));
+  EXPECT_EQ(working.Entry(2, 0x1E), (KeyAssignment{0, 0, 0, 0, 0}));
+}
+
+TEST_F(MacroPageTest, ADamagedRecordWithNoCyclesIsShownAndKeptAsOne) {
+  working.macros = {Macro(u"M", 1, {{kA, 0, 10}})};
+  working.macros[0].cycles = 0;
+  Open();
+  page.SelectMacro(0);
+  EXPECT_EQ(view.cycles, u"1");
+  page.Commit(lock, working);
+  EXPECT_EQ(working.macros[0].cycles, 1);
 }
 
 }  // namespace

@@ -92,12 +92,14 @@ esc_entry="$(kbemu dump keymap 0 | awk '/^0010:/ { print $10, $11, $12 }')"
 [ "$esc_entry" = "02 02 05" ] || fail "Esc does not send B: $esc_entry"
 
 # A macro recorded with the real keyboard: the macro button opens G9's editor
-# on its macro page; Add, Record, "a" and Print Screen typed, Stop, OK, Apply.
+# on its macro page; a name typed, Record, "a" and Print Screen, Stop, OK, Apply.
 # With the record-delay option off the press is followed by 50 ms.
 click_at "$(probe center 1007)" || fail "no macro button"
 wait_for "108 1143" probe editor || fail "the macro button did not open G9's editor: $(probe editor)"
-click_at "$(probe dialog-center 1127 1017)" || fail "no Add button"
-wait_for "Macro1" probe dialog-text 1127 1126 || fail "Add did not make Macro1: $(probe dialog-text 1127 1126)"
+# A name typed into the empty name box makes a macro of that name.
+click_at "$(probe dialog-center 1127 1126)" || fail "no macro name box"
+xdotool type --delay 60 Fire
+wait_for "Fire" probe dialog-text 1127 1126 || fail "typing did not make the macro Fire: $(probe dialog-text 1127 1126)"
 click_at "$(probe dialog-center 1127 1020)" || fail "no Record button"
 wait_for "Stop Record" probe dialog-text 1127 1020 || fail "Record did not start"
 xdotool key a
@@ -116,7 +118,7 @@ kbemu log clear >/dev/null
 click_at "$(probe center 1006)" || fail "no Apply button"
 wait_for 1 count EndAccess || fail "Apply did not send the macro"
 macros="$(kbemu dump macros | tr '\n' ' ')"
-want="0000: AA 55 32 00 01 00 01 00 00 00 00 00 00 00 00 00 0010: 12 00 04 00 01 06 05 A0 02 04 05 20 02 04 05 A0 0020: 02 46 00 20 02 46 4D 00 61 00 63 00 72 00 6F 00 0030: 31 00 "
+want="0000: AA 55 2E 00 01 00 01 00 00 00 00 00 00 00 00 00 0010: 12 00 04 00 01 04 05 A0 02 04 05 20 02 04 05 A0 0020: 02 46 00 20 02 46 46 00 69 00 72 00 65 00 "
 [ "$macros" = "$want" ] || fail "the keyboard's macro store is not the recorded macro: $macros"
 
 # Default: the question, answered Yes with the mouse, then the apply.
