@@ -112,13 +112,24 @@ wait_for "Record" probe dialog-text 1127 1020 || fail "Record did not stop"
 xdotool key c
 sleep 0.3
 [ "$(probe rows 1019)" = 4 ] || fail "a key pressed after Stop was recorded"
+# A double click on the first row's delay opens a number field over it:
+# 12345 typed and Enter give 12340 (the keyboard counts in steps of 10 ms).
+read -r lx ly <<<"$(probe dialog-center 1127 1019)"
+xdotool mousemove $((lx + 55)) $((ly - 98))
+sleep 0.2
+xdotool click --repeat 2 --delay 80 1
+sleep 0.5
+xdotool type --delay 40 12345
+xdotool key Return
+sleep 0.3
+[ -n "$(probe editor)" ] || fail "Enter in the delay field closed the editor"
 click_at "$(probe dialog-center 1127 1)" || fail "no OK in the editor"
 wait_for "" probe editor || fail "OK did not close the editor"
 kbemu log clear >/dev/null
 click_at "$(probe center 1006)" || fail "no Apply button"
 wait_for 1 count EndAccess || fail "Apply did not send the macro"
 macros="$(kbemu dump macros | tr '\n' ' ')"
-want="0000: AA 55 2E 00 01 00 01 00 00 00 00 00 00 00 00 00 0010: 12 00 04 00 01 04 05 A0 02 04 05 20 02 04 05 A0 0020: 02 46 00 20 02 46 46 00 69 00 72 00 65 00 "
+want="0000: AA 55 2E 00 01 00 01 00 00 00 00 00 00 00 00 00 0010: 12 00 04 00 01 04 D2 A4 02 04 05 20 02 04 05 A0 0020: 02 46 00 20 02 46 46 00 69 00 72 00 65 00 "
 [ "$macros" = "$want" ] || fail "the keyboard's macro store is not the recorded macro: $macros"
 
 # Default: the question, answered Yes with the mouse, then the apply.
