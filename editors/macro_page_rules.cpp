@@ -31,8 +31,6 @@ constexpr KeyCode kReleaseOnlyKeys[] = {0x054, 0x071, 0x072, 0x137};
 constexpr uint16_t kPress = 0;
 constexpr uint16_t kRelease = 1;
 
-// The widest field a language text may ask for; anything wider is clamped.
-constexpr size_t kMaxFieldWidth = 32;
 constexpr size_t kMaxNameLength = kMacroNameUnits - 1;
 
 std::u16string TextOf(const LanguageTable* language, LangKey key) {
@@ -130,52 +128,6 @@ std::u16string MemoryMeterText(const MemoryMeter& meter, const LanguageTable* la
       break;
   }
   return FillFigures(TextOrBuiltIn(language, LangKey::MACRO_MEMORY_UNKNOWN), {meter.with_names});
-}
-
-std::u16string FormatWithNumber(std::u16string_view format, int number) {
-  std::u16string out;
-  bool used = false;
-  for (size_t i = 0; i < format.size(); ++i) {
-    if (format[i] != u'%') {
-      out += format[i];
-      continue;
-    }
-    if (i + 1 < format.size() && format[i + 1] == u'%') {
-      out += u'%';
-      ++i;
-      continue;
-    }
-    size_t j = i + 1;
-    bool zero = false;
-    for (; j < format.size() && format[j] == u'0'; ++j) zero = true;
-    size_t width = 0;
-    for (; j < format.size() && format[j] >= u'0' && format[j] <= u'9'; ++j) {
-      width = std::min<size_t>(width * 10 + (format[j] - u'0'), kMaxFieldWidth);
-    }
-    const char16_t type = j < format.size() ? format[j] : u'\0';
-    if (used || (type != u'd' && type != u'i' && type != u'u')) {
-      out += u'%';  // shown as written
-      continue;
-    }
-    // %u shows a negative number the way the C library does (-1 as 4294967295).
-    const bool negative = type != u'u' && number < 0;
-    uint64_t magnitude = static_cast<uint32_t>(number);
-    if (negative) magnitude = static_cast<uint64_t>(-static_cast<int64_t>(number));
-    std::u16string digits = DigitsOf(magnitude);
-    const size_t length = digits.size() + (negative ? 1 : 0);
-    if (length < width) {
-      if (zero) {
-        digits.insert(0, width - length, u'0');
-      } else {
-        out.append(width - length, u' ');
-      }
-    }
-    if (negative) out += u'-';
-    out += digits;
-    used = true;
-    i = j;
-  }
-  return out;
 }
 
 std::u16string DirectionText(uint16_t direction) { return direction == kRelease ? u"  ↑" : u"↓"; }

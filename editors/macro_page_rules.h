@@ -49,12 +49,6 @@ MemoryMeter MeasureMemory(const MacroList& list, size_t capacity);
 // kTooLarge.
 std::u16string MemoryMeterText(const MemoryMeter& meter, const LanguageTable* language);
 
-// A message with a number: the first integer directive (%d, %i, %u with an
-// optional 0 flag and width) becomes the number in decimal, "%%" a percent
-// sign; anything else is shown as written, so a language file's junk can
-// never read beyond the arguments.
-std::u16string FormatWithNumber(std::u16string_view format, int number);
-
 // "↓" for a press, "  ↑" for a release (any direction but 1 is a press).
 std::u16string DirectionText(uint16_t direction);
 

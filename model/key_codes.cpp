@@ -12,9 +12,6 @@ namespace {
 // Callers show key names in buffers of 260 characters, terminator included.
 constexpr size_t kMaxNameLength = 259;
 
-// The widest field a language text may ask for; anything wider is clamped.
-constexpr size_t kMaxFieldWidth = 32;
-
 std::u16string_view TextOf(LangKey key, const LanguageTable* language) { return TextOrBuiltIn(language, key); }
 
 std::u16string Limited(std::u16string text) {
@@ -35,44 +32,6 @@ std::u16string Digits(unsigned value, unsigned base, bool upper, size_t width, c
     value /= base;
   } while (value != 0);
   if (out.size() < width) out.insert(0, width - out.size(), pad);
-  return out;
-}
-
-// Puts value into the first integer directive of text: %x, %X, %d, %i or %u,
-// with an optional '0' flag and a width ("%03x"). "%%" is a percent sign. Any
-// other directive, and every directive after the first, is kept as written,
-// so a translated text can never read a value that is not there.
-std::u16string FormatWithValue(std::u16string_view text, unsigned value) {
-  std::u16string out;
-  bool used = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != u'%') {
-      out += text[i];
-      continue;
-    }
-    if (i + 1 < text.size() && text[i + 1] == u'%') {
-      out += u'%';
-      ++i;
-      continue;
-    }
-    size_t j = i + 1;
-    bool zero = false;
-    for (; j < text.size() && text[j] == u'0'; ++j) zero = true;
-    size_t width = 0;
-    while (j < text.size() && text[j] >= u'0' && text[j] <= u'9') {
-      width = std::min(width * 10 + (text[j] - u'0'), kMaxFieldWidth);
-      ++j;
-    }
-    const char16_t type = j < text.size() ? text[j] : u'\0';
-    const bool hex = type == u'x' || type == u'X';
-    if (!used && (hex || type == u'd' || type == u'i' || type == u'u')) {
-      out += Digits(value, hex ? 16 : 10, type == u'X', width, zero ? u'0' : u' ');
-      used = true;
-      i = j;
-      continue;
-    }
-    out += u'%';
-  }
   return out;
 }
 
@@ -99,7 +58,7 @@ KeyCode KeyCodeOf(int index) { return key_tables::CodeOfIndex(index); }
 
 std::u16string KeyNameOf(KeyCode code, const LanguageTable* language) {
   std::u16string name = RowName(KeyIndexOf(code), language);
-  if (name.empty()) name = FormatWithValue(TextOf(LangKey::UNKNOWN_KEY, language), code);
+  if (name.empty()) name = FormatFirstInteger(TextOf(LangKey::UNKNOWN_KEY, language), code);
   return Limited(std::move(name));
 }
 

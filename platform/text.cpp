@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <algorithm>
+
 #include <cstdint>
 
 namespace velkor {
@@ -129,6 +131,55 @@ int ParseLeadingInt(std::u16string_view text) {
 std::u16string DecimalText(int value) {
   const std::string s = std::to_string(value);
   return std::u16string(s.begin(), s.end());
+}
+
+std::u16string FormatFirstInteger(std::u16string_view text, int64_t value) {
+  constexpr size_t kMaxFieldWidth = 32;
+  std::u16string out;
+  bool used = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'%') {
+      out += text[i];
+      continue;
+    }
+    if (i + 1 < text.size() && text[i + 1] == u'%') {
+      out += u'%';
+      ++i;
+      continue;
+    }
+    size_t j = i + 1;
+    bool zero = false;
+    for (; j < text.size() && text[j] == u'0'; ++j) zero = true;
+    size_t width = 0;
+    for (; j < text.size() && text[j] >= u'0' && text[j] <= u'9'; ++j) {
+      width = std::min<size_t>(width * 10 + static_cast<size_t>(text[j] - u'0'), kMaxFieldWidth);
+    }
+    const char16_t type = j < text.size() ? text[j] : u'\0';
+    const bool hex = type == u'x' || type == u'X';
+    const bool is_signed = type == u'd' || type == u'i';
+    if (used || !(hex || is_signed || type == u'u')) {
+      out += u'%';  // shown as written
+      continue;
+    }
+    const bool negative = is_signed && value < 0;
+    uint64_t magnitude = is_signed ? static_cast<uint64_t>(value) : static_cast<uint32_t>(value);
+    if (negative) magnitude = 0 - static_cast<uint64_t>(value);
+    const char* digits = type == u'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+    const unsigned base = hex ? 16 : 10;
+    std::u16string number;
+    do {
+      number.insert(number.begin(), static_cast<char16_t>(digits[magnitude % base]));
+      magnitude /= base;
+    } while (magnitude != 0);
+    const size_t length = number.size() + (negative ? 1 : 0);
+    if (length < width && zero) number.insert(0, width - length, u'0');
+    if (length < width && !zero) out.append(width - length, u' ');
+    if (negative) out += u'-';
+    out += number;
+    used = true;
+    i = j;
+  }
+  return out;
 }
 
 std::u16string_view TrimBlanks(std::u16string_view text) {

@@ -2,6 +2,7 @@
 // ASCII case folding and the integer reading the INI files rely on.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,14 @@ bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 int ParseLeadingInt(std::u16string_view text);
 
 std::u16string DecimalText(int value);
+
+// Puts a number into the first integer directive of a text from a language
+// file: %x, %X, %d, %i or %u, with an optional '0' flag and a width (at most
+// 32). %d and %i show it signed; %u, %x and %X as an unsigned 32-bit number,
+// the way the C library shows an int. "%%" is a percent sign. Any other
+// directive, and every directive after the first, is kept as written, so a
+// translated text can never read a value that is not there.
+std::u16string FormatFirstInteger(std::u16string_view text, int64_t value);
 
 // Spaces and tabs removed from both ends.
 std::u16string_view TrimBlanks(std::u16string_view text);

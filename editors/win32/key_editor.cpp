@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
 #include "platform/win32/wide.h"
 #include "resources/resource.h"
 #include "ui/win32/png_button.h"
@@ -699,7 +700,7 @@ bool Velkor_DlgComposite::Ask(LangKey question) {
 }
 
 void Velkor_DlgComposite::Tell(LangKey message, int number) {
-  MessageBoxW(hwnd(), W(FormatWithNumber(Text(message), number)), L"", MB_OK);
+  MessageBoxW(hwnd(), W(FormatFirstInteger(Text(message), number)), L"", MB_OK);
 }
 
 uint32_t Velkor_DlgComposite::Now() { return GetTickCount(); }

@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "model/key_assignment.h"
+#include "platform/text.h"
 
 namespace velkor::testing {
 namespace {
@@ -600,11 +601,11 @@ TEST(MacroPageMemoryTest, ALanguageTextsDirectivesNeverReadMissingFigures) {
 }
 
 TEST(MacroPageTextTest, NumbersGoIntoTheFirstIntegerDirectiveOnly) {
-  EXPECT_EQ(FormatWithNumber(u"The maximum number of macro: %d   ", 100), u"The maximum number of macro: 100   ");
-  EXPECT_EQ(FormatWithNumber(u"%05d|%d", -5), u"-0005|%d");
-  EXPECT_EQ(FormatWithNumber(u"%s %3i", 7), u"%s   7");
-  EXPECT_EQ(FormatWithNumber(u"%u", -1), u"4294967295");
-  EXPECT_EQ(FormatWithNumber(u"100%% %x %", 3), u"100% %x %");
+  EXPECT_EQ(FormatFirstInteger(u"The maximum number of macro: %d   ", 100), u"The maximum number of macro: 100   ");
+  EXPECT_EQ(FormatFirstInteger(u"%05d|%d", -5), u"-0005|%d");
+  EXPECT_EQ(FormatFirstInteger(u"%s %3i", 7), u"%s   7");
+  EXPECT_EQ(FormatFirstInteger(u"%u", -1), u"4294967295");
+  EXPECT_EQ(FormatFirstInteger(u"100%% %X %", 0x3AB), u"100% 3AB %");
   EXPECT_EQ(DirectionText(0), u"↓");
   EXPECT_EQ(DirectionText(1), u"  ↑");
   EXPECT_EQ(DirectionText(7), u"↓");
