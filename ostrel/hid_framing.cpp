@@ -28,6 +28,21 @@ bool IsInterfaceField(std::u16string_view field) {
   return StartsWithFolded(field, u"mi_") || StartsWithFolded(field, u"col");
 }
 
+// Four hexadecimal digits and nothing else.
+std::optional<uint16_t> Hex4(std::u16string_view digits) {
+  if (digits.size() != 4) return std::nullopt;
+  uint16_t value = 0;
+  for (const char16_t c : digits) {
+    const char16_t f = FoldAscii(c);
+    int v = -1;
+    if (f >= u'0' && f <= u'9') v = f - u'0';
+    if (f >= u'a' && f <= u'f') v = f - u'a' + 10;
+    if (v < 0) return std::nullopt;
+    value = static_cast<uint16_t>(value * 16 + v);
+  }
+  return value;
+}
+
 }  // namespace
 
 KeyboardInterface MatchInterface(uint16_t vendor, uint16_t product, uint16_t usage_page,
@@ -96,6 +111,38 @@ std::u16string DeviceKeyFromPath(std::u16string_view path) {
     field = amp + 1;
   }
   return lower.substr(0, end);
+}
+
+std::optional<std::pair<uint16_t, uint16_t>> VendorProductFromPath(std::u16string_view path) {
+  const size_t start = path.find(u'#');
+  if (start == std::u16string_view::npos) return std::nullopt;
+  std::u16string_view hardware = path.substr(start + 1);
+  hardware = hardware.substr(0, hardware.find(u'#'));
+  std::optional<uint16_t> vendor;
+  std::optional<uint16_t> product;
+  while (!hardware.empty()) {
+    const size_t amp = hardware.find(u'&');
+    const std::u16string_view field = hardware.substr(0, amp);
+    if (StartsWithFolded(field, u"vid_")) vendor = Hex4(field.substr(4));
+    if (StartsWithFolded(field, u"pid_")) product = Hex4(field.substr(4));
+    if (amp == std::u16string_view::npos) break;
+    hardware.remove_prefix(amp + 1);
+  }
+  if (!vendor || !product) return std::nullopt;
+  return std::make_pair(*vendor, *product);
+}
+
+std::vector<int> CountEvents(std::span<const KeyboardPresence> before,
+                             std::span<const KeyboardPresence> after) {
+  const auto contains = [](std::span<const KeyboardPresence> set, const KeyboardPresence& k) {
+    return std::find(set.begin(), set.end(), k) != set.end();
+  };
+  int stayed = 0;
+  for (const auto& k : before) stayed += contains(after, k) ? 1 : 0;
+  std::vector<int> events;
+  if (stayed < static_cast<int>(before.size())) events.push_back(stayed);
+  if (stayed < static_cast<int>(after.size())) events.push_back(static_cast<int>(after.size()));
+  return events;
 }
 
 }  // namespace velkor

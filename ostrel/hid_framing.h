@@ -1,7 +1,7 @@
-// The parts of the Windows HID back end that need no Windows: which of the
+// The parts of the HID back end that need no Windows: which of the
 // keyboard's interfaces a HID collection is, the buffers handed to WriteFile
-// and taken from ReadFile, how attached keyboards are counted, and the
-// settling of what the attach/removal poll sees.
+// and taken from ReadFile, which paths are worth a look, how attached
+// keyboards are counted and which count changes a change of them gives.
 #pragma once
 
 #include <cstddef>
@@ -36,9 +36,10 @@ std::vector<uint8_t> FrameOutputReport(const uint8_t* data, size_t length, size_
 // report is shorter. Empty when nothing was read.
 std::vector<uint8_t> CommandReplyFromInput(const uint8_t* report, size_t length);
 
-// The consumer code of an input report read from the consumer interface:
-// [report ID][code, low byte first]... None when the report is too short or
-// the code is 0 (the key was released), neither of which is delivered.
+// The consumer code of an input report in the common layout of the consumer
+// interface: [report ID][code, low byte first]... None when the report is
+// too short or the code is 0 (the key was released), neither of which is
+// delivered. Other layouts: ConsumerDecoder (consumer_reports.h).
 std::optional<uint16_t> ConsumerCodeFromInput(const uint8_t* report, size_t length);
 
 // One enumerated HID interface of the keyboard: the key of the physical
@@ -66,41 +67,26 @@ bool IsUsbInterfaceNode(std::u16string_view device_id);
 // the same model are then one.
 std::u16string DeviceKeyFromPath(std::u16string_view path);
 
-// Reports a change of a polled value only once the new value has been seen
-// on two consecutive polls, so interfaces that appear one by one while a
-// keyboard is attached do not produce a change for each.
-template <typename T>
-class SettledValue {
- public:
-  explicit SettledValue(T current = T()) : current_(std::move(current)) {}
+// The vendor and product a HID interface path names in its hardware part
+// ("\\?\hid#vid_0c45&pid_6741&mi_01&col02#..."), read without regard to
+// case; nothing when the path does not name them that way (a Bluetooth or
+// other bus's path), and the interface must then be asked.
+std::optional<std::pair<uint16_t, uint16_t>> VendorProductFromPath(std::u16string_view path);
 
-  // One poll's value; returns it when it differs from the current value and
-  // the previous poll saw the same, and it then becomes the current value.
-  std::optional<T> Poll(const T& seen) {
-    if (seen == current_) {
-      candidate_.reset();
-      return std::nullopt;
-    }
-    if (candidate_ != seen) {
-      candidate_ = seen;
-      return std::nullopt;
-    }
-    candidate_.reset();
-    current_ = seen;
-    return current_;
-  }
-
-  // Replaces the current value with what is actually in force (applying a
-  // change may have partly failed); a change being watched stays watched.
-  void Set(T current) { current_ = std::move(current); }
-  const T& current() const { return current_; }
-
- private:
-  T current_;
-  std::optional<T> candidate_;
+// One attached keyboard as the announced count sees it: the physical device
+// and which opening of it (a keyboard unplugged and plugged in again, or
+// reset, is opened anew and is another keyboard to the program).
+struct KeyboardPresence {
+  std::u16string device;
+  uint64_t opening = 0;
+  bool operator==(const KeyboardPresence&) const = default;
 };
 
-// The attached-keyboard count as reported: polls every 500 ms or less.
-using CountDebouncer = SettledValue<int>;
+// The count changes to announce when the attached keyboards go from before
+// to after: the count after the removals when any keyboard went, then the
+// new count when any arrived. A keyboard replaced between two looks thus
+// gives a removal and an arrival although the count is the same.
+std::vector<int> CountEvents(std::span<const KeyboardPresence> before,
+                             std::span<const KeyboardPresence> after);
 
 }  // namespace velkor

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "device/hid_service/argument_sum.h"
+#include "ostrel/entry_points.h"
 
 namespace velkor {
 
@@ -38,14 +39,30 @@ void ServiceLibrary::UseBackend(std::unique_ptr<ServiceBackend> backend) {
   backend_ = std::move(backend);
 }
 
+ServiceLibrary::~ServiceLibrary() {
+  try {
+    End();
+  } catch (...) {
+    // A thread that cannot be joined is the process's end anyway.
+  }
+}
+
 int ServiceLibrary::Init(int) {
   std::lock_guard lock(mutex_);
   if (started_) return 1;
   if (!backend_ && factory_) backend_ = factory_();
   if (!backend_) return 0;
-  command_queue_.Start();
-  consumer_queue_.Start();
-  if (!backend_->Start(this)) {
+  bool started = false;
+  try {
+    command_queue_.Start();
+    consumer_queue_.Start();
+    started = backend_->Start(this);
+  } catch (...) {
+    command_queue_.Stop();
+    consumer_queue_.Stop();
+    throw;
+  }
+  if (!started) {
     command_queue_.Stop();
     consumer_queue_.Stop();
     return 0;
@@ -256,28 +273,28 @@ void ServiceLibrary::Deliver(const Delivery& d) {
 
 namespace {
 
-int VELKOR_HID_CALL ApiDebug(int) { return 1; }
-int VELKOR_HID_CALL ApiInit(int flags) { return ServiceLibrary::Instance().Init(flags); }
-int VELKOR_HID_CALL ApiEnd() { return ServiceLibrary::Instance().End(); }
+int VELKOR_HID_CALL ApiDebug(int level) { return entry::Debug(level, nullptr); }
+int VELKOR_HID_CALL ApiInit(int flags) { return entry::Init(ServiceLibrary::Instance(), flags); }
+int VELKOR_HID_CALL ApiEnd() { return entry::End(ServiceLibrary::Instance()); }
 int VELKOR_HID_CALL ApiGetDeviceCount(const DeviceSelector* s, uint32_t a, uint32_t b, uint32_t sum,
                                       uint32_t*) {
-  return ServiceLibrary::Instance().GetDeviceCount(s, a, b, sum);
+  return entry::GetDeviceCount(ServiceLibrary::Instance(), s, a, b, sum);
 }
-int VELKOR_HID_CALL ApiDeleteFromUnitId(uint32_t h) { return ServiceLibrary::Instance().DeleteFromUnitId(h); }
+int VELKOR_HID_CALL ApiDeleteFromUnitId(uint32_t h) { return entry::DeleteFromUnitId(ServiceLibrary::Instance(), h); }
 int VELKOR_HID_CALL ApiDeleteFromHandle(void*) { return 0; }
 int VELKOR_HID_CALL ApiWrite(const DeviceSelector*, const uint8_t*, uint32_t, uint32_t) { return 0; }
 int VELKOR_HID_CALL ApiWriteOne(const DeviceSelector* s, uint32_t a, uint32_t b, const uint8_t* r,
                                 uint32_t n, uint32_t sum, uint32_t*) {
-  return ServiceLibrary::Instance().WriteOne(s, a, b, r, n, sum);
+  return entry::WriteOne(ServiceLibrary::Instance(), s, a, b, r, n, sum);
 }
 int VELKOR_HID_CALL ApiStatusWrite(const DeviceSelector* s, HidInputCallback cb, InterfaceTag tag,
                                    const uint8_t* d, uint32_t n, uint32_t sum, uint32_t* h) {
-  return ServiceLibrary::Instance().StatusWrite(s, cb, tag, d, n, sum, h);
+  return entry::StatusWrite(ServiceLibrary::Instance(), s, cb, tag, d, n, sum, h);
 }
 int VELKOR_HID_CALL ApiStatusGet(const DeviceSelector*, uint8_t*, uint32_t, uint32_t) { return 0; }
 int VELKOR_HID_CALL ApiAsyncRead(const DeviceSelector* s, HidInputCallback cb, InterfaceTag tag,
                                  uint32_t sum, uint32_t* h) {
-  return ServiceLibrary::Instance().AsyncRead(s, cb, tag, sum, h);
+  return entry::AsyncRead(ServiceLibrary::Instance(), s, cb, tag, sum, h);
 }
 int VELKOR_HID_CALL ApiSetFeature(const DeviceSelector*, const uint8_t*, uint32_t, uint32_t) { return 0; }
 

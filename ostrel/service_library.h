@@ -48,13 +48,20 @@ class DeliveryQueue {
 class ServiceLibrary : public BackendSink {
  public:
   static ServiceLibrary& Instance();
+  // A library of its own (tests); the process-wide one is Instance().
+  ServiceLibrary() = default;
+  ServiceLibrary(const ServiceLibrary&) = delete;
+  ServiceLibrary& operator=(const ServiceLibrary&) = delete;
+  ~ServiceLibrary() override;
 
   // What Init starts, when no back end was given beforehand.
   void SetBackendFactory(std::function<std::unique_ptr<ServiceBackend>()> factory);
   // Gives the back end to use from the next Init (tests).
   void UseBackend(std::unique_ptr<ServiceBackend> backend);
 
-  // The entry points.
+  // The entry points. They may throw (an allocation, a thread that cannot be
+  // made); the guarded bodies in entry_points.h catch it. A failed Init
+  // leaves nothing started, and the next Init tries again.
   int Init(int flags);
   int End();
   int GetDeviceCount(const DeviceSelector* selector, uint32_t a, uint32_t b, uint32_t sum);
@@ -79,7 +86,6 @@ class ServiceLibrary : public BackendSink {
   uint64_t refused_calls() const;
 
  private:
-  ServiceLibrary() = default;
   struct Registration {
     KeyboardInterface from;
     HidInputCallback callback;

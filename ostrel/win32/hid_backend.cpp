@@ -1,6 +1,7 @@
 #include "ostrel/win32/hid_backend.h"
 
 #include <cfgmgr32.h>
+#include <dbt.h>
 #include <setupapi.h>
 
 extern "C" {
@@ -8,72 +9,50 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <atomic>
 #include <cstddef>
+#include <cstring>
 #include <cwchar>
-#include <tuple>
+#include <map>
+#include <mutex>
 
+#include "ostrel/hid_device_backend.h"
+#include "ostrel/hid_framing.h"
+#include "ostrel/win32/overlapped_io.h"
+#include "platform/text.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace velkor {
 
 namespace {
 
-constexpr DWORD kPollIntervalMs = 500;
-constexpr DWORD kReadWaitMs = 500;
 constexpr DWORD kWriteTimeoutMs = 1000;
+constexpr wchar_t kWindowClass[] = L"OstrelHidWatch";
 
 struct DevInfoCloser {
   void operator()(HDEVINFO set) const { SetupDiDestroyDeviceInfoList(set); }
 };
 using UniqueDevInfo = UniqueResource<HDEVINFO, nullptr, DevInfoCloser>;
 
-struct PresentInterface {
-  std::wstring path;
-  DEVINST instance = 0;
-};
+UniqueHandle MakeEvent(BOOL manual_reset) { return UniqueHandle(CreateEventW(nullptr, manual_reset, FALSE, nullptr)); }
 
-// Every present HID interface; false when the list could not be had whole.
-bool ListHidInterfaces(std::vector<PresentInterface>& out) {
-  GUID hid_guid;
-  HidD_GetHidGuid(&hid_guid);
-  HDEVINFO raw = SetupDiGetClassDevsW(&hid_guid, nullptr, nullptr,
-                                      DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-  if (raw == INVALID_HANDLE_VALUE) return false;
-  UniqueDevInfo set(raw);
-  SP_DEVICE_INTERFACE_DATA data{};
-  data.cbSize = sizeof(data);
-  for (DWORD index = 0; SetupDiEnumDeviceInterfaces(set.get(), nullptr, &hid_guid, index, &data);
-       ++index) {
-    DWORD needed = 0;
-    SetupDiGetDeviceInterfaceDetailW(set.get(), &data, nullptr, 0, &needed, nullptr);
-    constexpr size_t kPathOffset = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);
-    if (needed <= kPathOffset) continue;
-    // 8-byte units keep the detail record aligned.
-    std::vector<uint64_t> storage((needed + sizeof(uint64_t) - 1) / sizeof(uint64_t));
-    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(storage.data());
-    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    SP_DEVINFO_DATA info{};
-    info.cbSize = sizeof(info);
-    if (!SetupDiGetDeviceInterfaceDetailW(set.get(), &data, detail, needed, nullptr, &info)) {
-      continue;
-    }
-    const size_t room = (needed - kPathOffset) / sizeof(wchar_t);
-    PresentInterface present;
-    present.path.assign(detail->DevicePath, wcsnlen(detail->DevicePath, room));
-    present.instance = info.DevInst;
-    if (!present.path.empty()) out.push_back(std::move(present));
+// Paths are compared as the system compares them, without regard to case;
+// notifications spell them otherwise than SetupAPI does.
+std::u16string FoldedPath(std::wstring_view path) {
+  std::u16string out = FromWide(path);
+  for (char16_t& c : out) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + (u'a' - u'A'));
   }
-  return GetLastError() == ERROR_NO_MORE_ITEMS;
+  return out;
 }
 
 // The key of the physical device an interface belongs to: the identifier of
 // the USB device above the HID collection (past the interface node of a
 // composite device), or failing that the path's stand-in.
-std::u16string DeviceKey(const PresentInterface& present) {
+std::u16string DeviceKey(const HidInterfacePath& present) {
   std::u16string key;
   DEVINST node = present.instance;
-  for (int depth = 0; depth < 2; ++depth) {
+  for (int depth = 0; node != 0 && depth < 2; ++depth) {
     DEVINST parent = 0;
     wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
     if (CM_Get_Parent(&parent, node, 0) != CR_SUCCESS ||
@@ -84,322 +63,439 @@ std::u16string DeviceKey(const PresentInterface& present) {
     if (!IsUsbInterfaceNode(key)) break;
     node = parent;
   }
-  return key.empty() ? DeviceKeyFromPath(FromWide(present.path)) : key;
+  return key.empty() ? DeviceKeyFromPath(present.path) : key;
 }
 
-UniqueHandle OpenInterface(const std::wstring& path, DWORD access) {
-  HANDLE file = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  return UniqueHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+// HIDP_BUTTON_CAPS gained a ReportCount in the first 16 bits of what older
+// headers call Reserved; systems that do not fill it leave 0 ("not said").
+uint16_t ButtonReportCount(const HIDP_BUTTON_CAPS& caps) {
+  uint16_t count = 0;
+  std::memcpy(&count, &caps.Reserved[0], sizeof count);
+  return count;
 }
 
-UniqueHandle MakeEvent() { return UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
-
-}  // namespace
-
-// One open interface of an attached keyboard, with its reader thread.
-class HidBackend::Device {
- public:
-  Device(std::wstring path, const Probe& probe, UniqueHandle file)
-      : path_(std::move(path)), probe_(probe), file_(std::move(file)) {}
-  Device(const Device&) = delete;
-  Device& operator=(const Device&) = delete;
-  ~Device() { Close(); }
-
-  // Opened for reading and writing; null when that is refused.
-  static std::shared_ptr<Device> Open(const std::wstring& path, const Probe& probe) {
-    UniqueHandle file = OpenInterface(path, GENERIC_READ | GENERIC_WRITE);
-    if (!file) return nullptr;
-    auto device = std::make_shared<Device>(path, probe, std::move(file));
-    device->stop_ = MakeEvent();
-    device->read_event_ = MakeEvent();
-    device->write_event_ = MakeEvent();
-    if (!device->stop_ || !device->read_event_ || !device->write_event_) return nullptr;
-    return device;
-  }
-
-  const std::wstring& path() const { return path_; }
-  const std::u16string& key() const { return probe_.device; }
-  KeyboardInterface kind() const { return probe_.kind; }
-  uint16_t output_length() const { return probe_.output_length; }
-  // False once closed or once its reader has ended on an error.
-  bool healthy() const { return !broken_; }
-
-  // The command and consumer interfaces are read; the LED interface is not.
-  bool StartReader(BackendSink* sink) {
-    const bool read = kind() == KeyboardInterface::kCommand ||
-                      kind() == KeyboardInterface::kConsumer;
-    if (!read || probe_.input_length == 0) return true;
-    try {
-      reader_ = std::thread(&Device::ReadLoop, this, sink);
-    } catch (...) {
-      return false;
-    }
-    return true;
-  }
-
-  // Ends the reader; the handle is closed with the last owner.
-  void Close() {
-    broken_ = true;
-    SetEvent(stop_.get());
-    if (reader_.joinable()) reader_.join();
-  }
-
-  bool Write(const std::vector<uint8_t>& frame) {
-    std::lock_guard lock(write_mutex_);
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = write_event_.get();
-    const auto size = static_cast<DWORD>(frame.size());
-    if (!WriteFile(file_.get(), frame.data(), size, nullptr, &overlapped)) {
-      if (GetLastError() != ERROR_IO_PENDING) return false;
-      if (WaitForSingleObject(write_event_.get(), kWriteTimeoutMs) != WAIT_OBJECT_0) {
-        CancelIoEx(file_.get(), &overlapped);
+std::vector<HidFieldCaps> Fields(HIDP_REPORT_TYPE type, USHORT buttons, USHORT values,
+                                 PHIDP_PREPARSED_DATA preparsed) {
+  std::vector<HidFieldCaps> fields;
+  if (buttons > 0) {
+    std::vector<HIDP_BUTTON_CAPS> caps(buttons);
+    USHORT n = buttons;
+    if (HidP_GetButtonCaps(type, caps.data(), &n, preparsed) == HIDP_STATUS_SUCCESS) {
+      for (USHORT i = 0; i < std::min(n, buttons); ++i) {
+        const HIDP_BUTTON_CAPS& c = caps[i];
+        if (c.IsAlias) continue;  // the same field under another usage
+        HidFieldCaps f;
+        f.report_id = c.ReportID;
+        f.button = true;
+        f.array = (c.BitField & 0x02) == 0;  // main item bit 1: variable
+        f.usage_page = c.UsagePage;
+        f.usage_min = c.IsRange ? c.Range.UsageMin : c.NotRange.Usage;
+        f.usage_max = c.IsRange ? c.Range.UsageMax : c.NotRange.Usage;
+        f.report_count = ButtonReportCount(c);
+        fields.push_back(f);
       }
     }
-    // Waits for a cancelled write to end before frame and overlapped go; a
-    // write that completed before the cancel took hold still counts.
-    DWORD written = 0;
-    return GetOverlappedResult(file_.get(), &overlapped, &written, TRUE) && written == size;
+  }
+  if (values > 0) {
+    std::vector<HIDP_VALUE_CAPS> caps(values);
+    USHORT n = values;
+    if (HidP_GetValueCaps(type, caps.data(), &n, preparsed) == HIDP_STATUS_SUCCESS) {
+      for (USHORT i = 0; i < std::min(n, values); ++i) {
+        const HIDP_VALUE_CAPS& c = caps[i];
+        if (c.IsAlias) continue;
+        HidFieldCaps f;
+        f.report_id = c.ReportID;
+        f.button = false;
+        f.usage_page = c.UsagePage;
+        f.usage_min = c.IsRange ? c.Range.UsageMin : c.NotRange.Usage;
+        f.usage_max = c.IsRange ? c.Range.UsageMax : c.NotRange.Usage;
+        f.bit_size = c.BitSize;
+        f.report_count = c.ReportCount;
+        f.logical_min = c.LogicalMin;
+        f.logical_max = c.LogicalMax;
+        fields.push_back(f);
+      }
+    }
+  }
+  return fields;
+}
+
+class Win32HidLayer;
+
+// One open interface.
+class Win32HidDevice : public HidOpenDevice {
+ public:
+  Win32HidDevice(Win32HidLayer& layer, UniqueHandle file, PHIDP_PREPARSED_DATA preparsed)
+      : layer_(layer), file_(std::move(file)), preparsed_(preparsed) {}
+  ~Win32HidDevice() override;
+
+  bool Ready() const { return cancel_ && read_event_ && write_event_; }
+  HANDLE file() const { return file_.get(); }
+  void Watched(HDEVNOTIFY notify) { notify_ = notify; }
+
+  HidIoResult Read(std::span<uint8_t> buffer) override {
+    return OverlappedRead(file_.get(), read_event_.get(), cancel_.get(), buffer);
+  }
+  void CancelRead() override { SetEvent(cancel_.get()); }
+  HidIoResult Write(std::span<const uint8_t> report) override {
+    return OverlappedWrite(file_.get(), write_event_.get(), report, kWriteTimeoutMs);
+  }
+  HidIoResult SetOutputReport(std::span<const uint8_t> report) override {
+    std::vector<uint8_t> copy(report.begin(), report.end());
+    if (HidD_SetOutputReport(file_.get(), copy.data(), static_cast<ULONG>(copy.size()))) {
+      return {HidIo::kDone, copy.size(), 0};
+    }
+    const DWORD error = GetLastError();
+    return {ClassifyError(error), 0, error};
+  }
+  std::vector<uint16_t> PressedUsages(std::span<const uint8_t> report) override {
+    if (!preparsed_ || report.empty()) return {};
+    std::vector<char> copy(report.begin(), report.end());
+    std::vector<USAGE_AND_PAGE> usages(64);
+    ULONG n = static_cast<ULONG>(usages.size());
+    if (HidP_GetUsagesEx(HidP_Input, 0, usages.data(), &n, preparsed_, copy.data(),
+                         static_cast<ULONG>(copy.size())) != HIDP_STATUS_SUCCESS) {
+      return {};
+    }
+    std::vector<uint16_t> out;
+    for (ULONG i = 0; i < std::min<ULONG>(n, usages.size()); ++i) out.push_back(usages[i].Usage);
+    return out;
+  }
+  void Close() override {
+    if (!file_) return;
+    CancelIoEx(file_.get(), nullptr);
+    file_.reset();
   }
 
  private:
-  // One read is kept pending at a time; it ends with the stop event or with
-  // an error (the keyboard was removed), after which it is marked failed.
-  void ReadLoop(BackendSink* sink) {
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = read_event_.get();
-    bool pending = false;
-    bool stopped = false;
-    try {
-      std::vector<uint8_t> buffer(probe_.input_length);
-      const auto size = static_cast<DWORD>(buffer.size());
-      const HANDLE waits[2] = {stop_.get(), read_event_.get()};
-      for (;;) {
-        if (!pending) {
-          // A read that completes at once signals the event as well.
-          if (!ReadFile(file_.get(), buffer.data(), size, nullptr, &overlapped) &&
-              GetLastError() != ERROR_IO_PENDING) {
-            break;
-          }
-          pending = true;
-        }
-        const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, kReadWaitMs);
-        if (woken == WAIT_TIMEOUT) continue;
-        if (woken != WAIT_OBJECT_0 + 1) {
-          stopped = woken == WAIT_OBJECT_0;
-          break;
-        }
-        DWORD got = 0;
-        if (!GetOverlappedResult(file_.get(), &overlapped, &got, FALSE)) {
-          if (GetLastError() == ERROR_IO_INCOMPLETE) continue;
-          pending = false;
-          break;
-        }
-        pending = false;
-        Deliver(sink, buffer.data(), std::min<DWORD>(got, size));
-      }
-    } catch (...) {
-    }
-    if (pending) {
-      CancelIoEx(file_.get(), &overlapped);
-      DWORD got = 0;
-      GetOverlappedResult(file_.get(), &overlapped, &got, TRUE);
-    }
-    if (!stopped) broken_ = true;
-  }
-
-  void Deliver(BackendSink* sink, const uint8_t* report, size_t length) {
-    if (!sink) return;
-    if (kind() == KeyboardInterface::kCommand) {
-      auto reply = CommandReplyFromInput(report, length);
-      if (!reply.empty()) sink->InputReport(KeyboardInterface::kCommand, std::move(reply));
-    } else if (const auto code = ConsumerCodeFromInput(report, length)) {
-      sink->ConsumerCode(*code);
-    }
-  }
-
-  const std::wstring path_;
-  const Probe probe_;
+  Win32HidLayer& layer_;
   UniqueHandle file_;
-  UniqueHandle stop_;
-  UniqueHandle read_event_;
-  UniqueHandle write_event_;
-  std::mutex write_mutex_;
-  std::thread reader_;
-  std::atomic<bool> broken_{false};
+  PHIDP_PREPARSED_DATA preparsed_ = nullptr;
+  HDEVNOTIFY notify_ = nullptr;
+  UniqueHandle cancel_ = MakeEvent(TRUE);
+  UniqueHandle read_event_ = MakeEvent(TRUE);
+  UniqueHandle write_event_ = MakeEvent(TRUE);
+
+  friend class Win32HidLayer;
 };
 
-bool HidBackend::Start(BackendSink* sink) {
-  if (monitor_.joinable()) return false;
-  stop_event_ = MakeEvent();
-  if (!stop_event_) return false;
-  sink_ = sink;
-  try {
-    std::vector<std::wstring> paths;
-    if (Enumerate(paths)) Apply(paths, false);
-    monitor_ = std::thread(&HidBackend::MonitorLoop, this);
-  } catch (...) {
-    Stop();
+class Win32HidLayer : public HidDeviceLayer {
+ public:
+  explicit Win32HidLayer(DiagnosticLog& log) : log_(log), wake_(MakeEvent(FALSE)) { HidD_GetHidGuid(&hid_guid_); }
+  ~Win32HidLayer() override { Unwatch(); }
+
+  bool Watch(HidLayerEvents* events) override;
+  void Unwatch() override;
+  bool Wait(std::optional<std::chrono::milliseconds> timeout) override;
+  void Wake() override { SetEvent(wake_.get()); }
+  bool List(std::vector<HidInterfacePath>& out, uint32_t& error) override;
+  std::optional<HidCollection> Probe(const HidInterfacePath& path, uint32_t& error) override;
+  std::unique_ptr<HidOpenDevice> Open(const HidCollection& collection, HidAccess access, uint32_t& error) override;
+
+  void Forget(Win32HidDevice* device) {
+    if (!device->notify_) return;
+    {
+      std::lock_guard lock(devices_mutex_);
+      devices_.erase(device->notify_);
+    }
+    UnregisterDeviceNotification(device->notify_);
+    device->notify_ = nullptr;
+  }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  void OnDeviceChange(WPARAM event, const DEV_BROADCAST_HDR* header);
+  Win32HidDevice* DeviceOf(HDEVNOTIFY notify) {
+    std::lock_guard lock(devices_mutex_);
+    const auto it = devices_.find(notify);
+    return it == devices_.end() ? nullptr : it->second;
+  }
+
+  DiagnosticLog& log_;
+  UniqueHandle wake_;
+  GUID hid_guid_{};
+  HWND window_ = nullptr;
+  HDEVNOTIFY interfaces_ = nullptr;
+  HidLayerEvents* events_ = nullptr;
+  bool told_ = false;
+  bool handle_refusal_logged_ = false;
+  std::mutex devices_mutex_;
+  std::map<HDEVNOTIFY, Win32HidDevice*> devices_;
+};
+
+Win32HidDevice::~Win32HidDevice() {
+  layer_.Forget(this);
+  Close();
+  if (preparsed_) HidD_FreePreparsedData(preparsed_);
+}
+
+HMODULE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
+}
+
+bool Win32HidLayer::Watch(HidLayerEvents* events) {
+  events_ = events;
+  const HMODULE module = ThisModule();
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof(window_class);
+  window_class.lpfnWndProc = &Win32HidLayer::WindowProc;
+  window_class.hInstance = module;
+  window_class.lpszClassName = kWindowClass;
+  if (!RegisterClassExW(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    log_.Line(Printf("no window for device notifications: the class was refused, error %lu", GetLastError()));
+    return false;
+  }
+  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, this);
+  if (!window_) {
+    log_.Line(Printf("no window for device notifications, error %lu", GetLastError()));
+    return false;
+  }
+  DEV_BROADCAST_DEVICEINTERFACE_W filter{};
+  filter.dbcc_size = sizeof(filter);
+  filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  filter.dbcc_classguid = hid_guid_;
+  interfaces_ = RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+  if (!interfaces_) {
+    log_.Line(Printf("HID arrival notifications refused, error %lu", GetLastError()));
     return false;
   }
   return true;
 }
 
-void HidBackend::Stop() {
-  if (stop_event_) SetEvent(stop_event_.get());
-  if (monitor_.joinable()) monitor_.join();
-  std::vector<std::shared_ptr<Device>> devices;
-  {
-    std::lock_guard lock(devices_mutex_);
-    devices.swap(devices_);
+void Win32HidLayer::Unwatch() {
+  if (interfaces_) UnregisterDeviceNotification(interfaces_);
+  interfaces_ = nullptr;
+  if (window_) DestroyWindow(window_);
+  window_ = nullptr;
+  events_ = nullptr;
+}
+
+bool Win32HidLayer::Wait(std::optional<std::chrono::milliseconds> timeout) {
+  told_ = false;
+  const ULONGLONG end = timeout ? GetTickCount64() + static_cast<ULONGLONG>(timeout->count()) : 0;
+  const HANDLE wake = wake_.get();
+  for (;;) {
+    // Notifications come as sent messages; peeking delivers them.
+    MSG message;
+    while (window_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    if (told_) return true;
+    DWORD wait_ms = INFINITE;
+    if (timeout) {
+      const ULONGLONG now = GetTickCount64();
+      if (now >= end) return false;
+      wait_ms = static_cast<DWORD>(std::min<ULONGLONG>(end - now, 0x7FFFFFFF));
+    }
+    const DWORD woken = window_ ? MsgWaitForMultipleObjectsEx(1, &wake, wait_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE)
+                                : WaitForSingleObject(wake, wait_ms);
+    if (woken == WAIT_OBJECT_0) return true;
+    if (woken == WAIT_TIMEOUT) return false;
+    if (window_ && woken == WAIT_OBJECT_0 + 1) continue;
+    // The wait itself failed: never spin on it.
+    Sleep(std::min<DWORD>(wait_ms, 100));
+    return false;
   }
-  for (const auto& device : devices) device->Close();
-  devices.clear();
-  probes_.clear();
-  settled_ = SettledValue<std::vector<std::wstring>>();
-  stop_event_.reset();
-  sink_ = nullptr;
 }
 
-int HidBackend::DeviceCount(const DeviceSelector& selector) {
-  const KeyboardInterface kind = InterfaceOf(selector);
-  if (kind == KeyboardInterface::kNone) return 0;
-  std::vector<KeyboardInterfaceEntry> entries;
-  {
-    std::lock_guard lock(devices_mutex_);
-    for (const auto& device : devices_) entries.push_back({device->key(), device->kind()});
+LRESULT CALLBACK Win32HidLayer::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  return CountKeyboards(entries, kind);
-}
-
-int HidBackend::WriteReport(const DeviceSelector& selector, const uint8_t* data, size_t length) {
-  const std::shared_ptr<Device> device = FirstOf(InterfaceOf(selector));
-  if (!device) return 0;
-  const std::vector<uint8_t> frame = FrameOutputReport(data, length, device->output_length());
-  if (frame.empty()) return -1;
-  return device->Write(frame) ? 1 : -1;
-}
-
-void HidBackend::MonitorLoop() {
-  while (WaitForSingleObject(stop_event_.get(), kPollIntervalMs) == WAIT_TIMEOUT) {
+  auto* layer = reinterpret_cast<Win32HidLayer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_DEVICECHANGE && layer) {
     try {
-      Poll();
+      layer->OnDeviceChange(wparam, reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam));
     } catch (...) {
-      // Out of memory for one poll; the next one tries again.
+      // Nothing may leave a window procedure; the next look finds the change.
+      layer->told_ = true;
     }
+    return TRUE;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+void Win32HidLayer::OnDeviceChange(WPARAM event, const DEV_BROADCAST_HDR* header) {
+  if (!header || !events_) return;
+  if (header->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE) {
+    const auto* item = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(header);
+    const size_t room = header->dbch_size > offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name)
+                            ? (header->dbch_size - offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name)) /
+                                  sizeof(wchar_t)
+                            : 0;
+    const std::u16string path = FoldedPath(std::wstring_view(item->dbcc_name, wcsnlen(item->dbcc_name, room)));
+    if (event == DBT_DEVICEARRIVAL) {
+      told_ = true;
+      events_->InterfaceArrived(path);
+    } else if (event == DBT_DEVICEREMOVECOMPLETE) {
+      told_ = true;
+      events_->InterfaceRemoved(path);
+    }
+    return;
+  }
+  if (header->dbch_devicetype != DBT_DEVTYP_HANDLE) return;
+  const auto* item = reinterpret_cast<const DEV_BROADCAST_HANDLE*>(header);
+  Win32HidDevice* device = DeviceOf(item->dbch_hdevnotify);
+  if (!device) return;
+  told_ = true;
+  switch (event) {
+    case DBT_DEVICEQUERYREMOVE: events_->RemovalRequested(device); break;
+    case DBT_DEVICEQUERYREMOVEFAILED: events_->RemovalCancelled(device); break;
+    case DBT_DEVICEREMOVEPENDING:
+    case DBT_DEVICEREMOVECOMPLETE: events_->Removed(device); break;
+    default: break;
   }
 }
 
-void HidBackend::Poll() {
-  std::vector<std::wstring> paths;
-  if (!Enumerate(paths)) return;
-  settled_.Set(OpenPaths());
-  if (const auto change = settled_.Poll(paths)) Apply(*change, true);
-}
-
-bool HidBackend::Enumerate(std::vector<std::wstring>& paths) {
-  std::vector<PresentInterface> present;
-  if (!ListHidInterfaces(present)) return false;
-  // Known paths keep their probe; a path is probed once while it stays, and
-  // only probes that succeeded are kept, so a failed one is tried again.
-  std::map<std::wstring, Probe> probes;
-  for (const auto& item : present) {
-    if (const auto known = probes_.find(item.path); known != probes_.end()) {
-      probes.insert(*known);
-      continue;
-    }
-    // Attributes and capabilities need no access rights, so devices the
-    // system holds (its own keyboards and mice) are probed once too.
-    UniqueHandle file = OpenInterface(item.path, 0);
-    HIDD_ATTRIBUTES attributes{};
-    attributes.Size = sizeof(attributes);
-    if (!file || !HidD_GetAttributes(file.get(), &attributes)) continue;
-    Probe probe;
-    if (attributes.VendorID == kKeyboardVendor && attributes.ProductID == kKeyboardProduct) {
-      PHIDP_PREPARSED_DATA preparsed = nullptr;
-      if (!HidD_GetPreparsedData(file.get(), &preparsed)) continue;
-      HIDP_CAPS caps{};
-      const NTSTATUS status = HidP_GetCaps(preparsed, &caps);
-      HidD_FreePreparsedData(preparsed);
-      if (status != HIDP_STATUS_SUCCESS) continue;
-      probe.kind =
-          MatchInterface(attributes.VendorID, attributes.ProductID, caps.UsagePage, caps.Usage);
-      probe.input_length = caps.InputReportByteLength;
-      probe.output_length = caps.OutputReportByteLength;
-      if (probe.kind != KeyboardInterface::kNone) probe.device = DeviceKey(item);
-    }
-    probes.emplace(item.path, std::move(probe));
+bool Win32HidLayer::List(std::vector<HidInterfacePath>& out, uint32_t& error) {
+  out.clear();
+  HDEVINFO raw = SetupDiGetClassDevsW(&hid_guid_, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  if (raw == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    return false;
   }
-  probes_.swap(probes);
-  paths.clear();
-  for (const auto& [path, probe] : probes_) {
-    if (probe.kind != KeyboardInterface::kNone) paths.push_back(path);
+  UniqueDevInfo set(raw);
+  SP_DEVICE_INTERFACE_DATA data{};
+  data.cbSize = sizeof(data);
+  DWORD index = 0;
+  for (; SetupDiEnumDeviceInterfaces(set.get(), nullptr, &hid_guid_, index, &data); ++index) {
+    DWORD needed = 0;
+    SetupDiGetDeviceInterfaceDetailW(set.get(), &data, nullptr, 0, &needed, nullptr);
+    constexpr size_t kPathOffset = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);
+    if (needed <= kPathOffset) continue;
+    // 8-byte units keep the detail record aligned.
+    std::vector<uint64_t> storage((needed + sizeof(uint64_t) - 1) / sizeof(uint64_t));
+    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(storage.data());
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+    SP_DEVINFO_DATA info{};
+    info.cbSize = sizeof(info);
+    if (!SetupDiGetDeviceInterfaceDetailW(set.get(), &data, detail, needed, nullptr, &info)) continue;
+    const size_t room = (needed - kPathOffset) / sizeof(wchar_t);
+    HidInterfacePath present;
+    present.path = FoldedPath(std::wstring_view(detail->DevicePath, wcsnlen(detail->DevicePath, room)));
+    present.instance = info.DevInst;
+    if (!present.path.empty()) out.push_back(std::move(present));
+  }
+  const DWORD last = GetLastError();
+  if (last != ERROR_NO_MORE_ITEMS) {
+    error = last;
+    return false;
   }
   return true;
 }
 
-void HidBackend::Apply(const std::vector<std::wstring>& paths, bool announce) {
-  std::vector<std::shared_ptr<Device>> current;
-  {
-    std::lock_guard lock(devices_mutex_);
-    current = devices_;
+std::optional<HidCollection> Win32HidLayer::Probe(const HidInterfacePath& present, uint32_t& error) {
+  // Attributes and capabilities need no access rights, so devices the
+  // system holds (its own keyboards and mice) can be asked too.
+  HANDLE raw = CreateFileW(ToWide(present.path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+  if (raw == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    return std::nullopt;
   }
-  const auto count = [](const std::vector<std::shared_ptr<Device>>& devices) {
-    std::vector<KeyboardInterfaceEntry> entries;
-    for (const auto& device : devices) entries.push_back({device->key(), device->kind()});
-    return CountKeyboards(entries);
+  UniqueHandle file(raw);
+  HIDD_ATTRIBUTES attributes{};
+  attributes.Size = sizeof(attributes);
+  if (!HidD_GetAttributes(file.get(), &attributes)) {
+    error = GetLastError();
+    return std::nullopt;
+  }
+  PHIDP_PREPARSED_DATA preparsed = nullptr;
+  if (!HidD_GetPreparsedData(file.get(), &preparsed)) {
+    error = GetLastError();
+    return std::nullopt;
+  }
+  HIDP_CAPS caps{};
+  const NTSTATUS status = HidP_GetCaps(preparsed, &caps);
+  if (status != HIDP_STATUS_SUCCESS) {
+    HidD_FreePreparsedData(preparsed);
+    error = static_cast<uint32_t>(status);
+    return std::nullopt;
+  }
+  HidCollection c;
+  c.path = present.path;
+  c.vendor = attributes.VendorID;
+  c.product = attributes.ProductID;
+  c.version = attributes.VersionNumber;
+  c.usage_page = caps.UsagePage;
+  c.usage = caps.Usage;
+  c.input_length = caps.InputReportByteLength;
+  c.output_length = caps.OutputReportByteLength;
+  c.feature_length = caps.FeatureReportByteLength;
+  c.input = Fields(HidP_Input, caps.NumberInputButtonCaps, caps.NumberInputValueCaps, preparsed);
+  c.output = Fields(HidP_Output, caps.NumberOutputButtonCaps, caps.NumberOutputValueCaps, preparsed);
+  c.feature = Fields(HidP_Feature, caps.NumberFeatureButtonCaps, caps.NumberFeatureValueCaps, preparsed);
+  HidD_FreePreparsedData(preparsed);
+  // Only the keyboard's collections need their device; other devices are
+  // not walked in the device tree.
+  if (c.vendor == kKeyboardVendor && c.product == kKeyboardProduct) c.device = DeviceKey(present);
+  return c;
+}
+
+std::unique_ptr<HidOpenDevice> Win32HidLayer::Open(const HidCollection& collection, HidAccess access,
+                                                   uint32_t& error) {
+  const DWORD rights = access == HidAccess::kReadWrite ? GENERIC_READ | GENERIC_WRITE
+                       : access == HidAccess::kRead    ? GENERIC_READ
+                                                       : 0;
+  HANDLE raw = CreateFileW(ToWide(collection.path).c_str(), rights, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  if (raw == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    return nullptr;
+  }
+  UniqueHandle file(raw);
+  PHIDP_PREPARSED_DATA preparsed = nullptr;
+  if (!HidD_GetPreparsedData(file.get(), &preparsed)) preparsed = nullptr;
+  auto device = std::make_unique<Win32HidDevice>(*this, std::move(file), preparsed);
+  if (!device->Ready()) {
+    error = GetLastError();
+    return nullptr;
+  }
+  if (window_) {
+    DEV_BROADCAST_HANDLE filter{};
+    filter.dbch_size = sizeof(filter);
+    filter.dbch_devicetype = DBT_DEVTYP_HANDLE;
+    filter.dbch_handle = device->file();
+    if (HDEVNOTIFY notify = RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE)) {
+      std::lock_guard lock(devices_mutex_);
+      devices_[notify] = device.get();
+      device->Watched(notify);
+    } else if (!handle_refusal_logged_) {
+      handle_refusal_logged_ = true;
+      log_.Line(Printf("removal notifications for open handles refused, error %lu: a driver update may have to "
+                       "wait for the program to end",
+                       GetLastError()));
+    }
+  }
+  return device;
+}
+
+}  // namespace
+
+std::unique_ptr<HidDeviceLayer> MakeWin32HidLayer(DiagnosticLog& log) { return std::make_unique<Win32HidLayer>(log); }
+
+std::unique_ptr<ServiceBackend> MakeHidBackend(DiagnosticLog& log) {
+  return std::make_unique<HidDeviceBackend>(MakeWin32HidLayer(log), log);
+}
+
+HidDeviceStrings ReadHidDeviceStrings(const std::u16string& path) {
+  HidDeviceStrings strings;
+  HANDLE raw = CreateFileW(ToWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+  if (raw == INVALID_HANDLE_VALUE) return strings;
+  UniqueHandle file(raw);
+  // The class driver takes at most 126 characters and a terminator.
+  const auto read = [&](BOOLEAN(__stdcall * get)(HANDLE, PVOID, ULONG)) {
+    wchar_t text[127] = {};
+    if (!get(file.get(), text, sizeof(text) - sizeof(wchar_t))) return std::u16string();
+    return FromWide(std::wstring_view(text, wcsnlen(text, 126)));
   };
-  const int before = count(current);
-
-  std::vector<std::shared_ptr<Device>> keep;
-  for (const auto& device : current) {
-    if (device->healthy() && std::binary_search(paths.begin(), paths.end(), device->path())) {
-      keep.push_back(device);
-    } else {
-      device->Close();
-    }
-  }
-  const size_t kept = keep.size();
-  for (const auto& path : paths) {
-    const bool open = std::any_of(keep.begin(), keep.begin() + kept,
-                                  [&](const auto& device) { return device->path() == path; });
-    const auto probe = probes_.find(path);
-    if (open || probe == probes_.end()) continue;
-    // Refused now (another program holds it exclusively, or it is going):
-    // the next polls try again.
-    auto device = Device::Open(path, probe->second);
-    if (device && device->StartReader(sink_)) keep.push_back(std::move(device));
-  }
-  std::sort(keep.begin(), keep.end(), [](const auto& a, const auto& b) {
-    return std::tie(a->key(), a->path()) < std::tie(b->key(), b->path());
-  });
-  const int after = count(keep);
-  {
-    std::lock_guard lock(devices_mutex_);
-    devices_.swap(keep);
-  }
-  if (announce && after != before && sink_) sink_->DeviceCountChanged(after);
-}
-
-std::vector<std::wstring> HidBackend::OpenPaths() {
-  std::vector<std::wstring> paths;
-  {
-    std::lock_guard lock(devices_mutex_);
-    for (const auto& device : devices_) {
-      paths.push_back(!device->healthy() ? std::wstring() : device->path());
-    }
-  }
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
-std::shared_ptr<HidBackend::Device> HidBackend::FirstOf(KeyboardInterface kind) {
-  if (kind == KeyboardInterface::kNone) return nullptr;
-  std::lock_guard lock(devices_mutex_);
-  for (const auto& device : devices_) {
-    if (device->kind() == kind) return device;
-  }
-  return nullptr;
+  strings.manufacturer = read(&HidD_GetManufacturerString);
+  strings.product = read(&HidD_GetProductString);
+  strings.serial = read(&HidD_GetSerialNumberString);
+  return strings;
 }
 
 }  // namespace velkor

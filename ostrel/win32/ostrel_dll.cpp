@@ -1,18 +1,26 @@
 // Ostrel.dll: the HID service library's twelve exports over the process-wide
 // ServiceLibrary, plus OstrelControl, the emulator's control channel for
-// tests in the same process.
+// tests in the same process. Every export runs behind the guard of
+// entry_points.h: nothing thrown leaves the DLL.
 //
 // The back end is chosen at Init: the environment variable OSTREL_BACKEND
 // ("hid" or "emulator") or else [Backend] Name in Ostrel.ini beside the DLL;
 // "hid" when neither says. The emulator keeps its state in the file named
 // by KBEMU_STATE, or else in %LOCALAPPDATA%\Velkor\kbemu.state, and serves
 // its control channel on \\.\pipe\Velkor_kbemu (or the name in KBEMU_PIPE).
+//
+// The log (diagnostic_log.h) is on when Ostrel.ini's [Diagnostics] Log names
+// a file (environment variables such as %TEMP% are expanded; a relative path
+// is beside the DLL), or when Debug is called with a level above 0 (then
+// %TEMP%\Ostrel.log unless the ini named one).
 #include <windows.h>
 
 #include <cstring>
 #include <memory>
 
+#include "ostrel/diagnostic_log.h"
 #include "ostrel/emulator_backend.h"
+#include "ostrel/entry_points.h"
 #include "ostrel/service_library.h"
 #include "ostrel/win32/control_pipe.h"
 #include "ostrel/win32/hid_backend.h"
@@ -56,7 +64,9 @@ std::string StatePath() {
 }
 
 std::unique_ptr<ServiceBackend> MakeBackend() {
-  if (BackendName() == "emulator") {
+  const std::string name = BackendName();
+  ProcessLog().Line("back end: " + name);
+  if (name == "emulator") {
     auto emulator = std::make_unique<EmulatorBackend>(EmulatorOptions{StatePath()});
     g_emulator = emulator.get();
     if (!g_control) {
@@ -67,7 +77,41 @@ std::unique_ptr<ServiceBackend> MakeBackend() {
     }
     return emulator;
   }
-  return std::make_unique<HidBackend>();
+  return MakeHidBackend(ProcessLog());
+}
+
+bool IsAbsolute(const std::wstring& path) {
+  return path.size() >= 2 && (path[1] == L':' || (path[0] == L'\\' && path[1] == L'\\'));
+}
+
+// Turns the log on when Ostrel.ini names a file; once a process.
+void ConfigureLog() {
+  static bool configured = false;
+  if (configured) return;
+  configured = true;
+  const std::wstring ini = DllFolder() + L"Ostrel.ini";
+  wchar_t value[1024] = {};
+  GetPrivateProfileStringW(L"Diagnostics", L"Log", L"", value, 1024, ini.c_str());
+  if (value[0] == L'\0') return;
+  wchar_t expanded[2048] = {};
+  const DWORD n = ExpandEnvironmentStringsW(value, expanded, 2048);
+  std::wstring path = n > 0 && n <= 2048 ? std::wstring(expanded) : std::wstring(value);
+  if (!IsAbsolute(path)) path = DllFolder() + path;
+  if (ProcessLog().OpenFile(FromWide(path))) {
+    ProcessLog().Line("Ostrel.dll " + Narrow(DllFolder()) + ", log configured in " + Narrow(ini));
+  }
+}
+
+std::u16string DebugLogPath() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return {};
+  return FromWide(std::wstring(temp, n) + L"Ostrel.log");
+}
+
+void PrepareInit() {
+  ConfigureLog();
+  ServiceLibrary::Instance().SetBackendFactory(MakeBackend);
 }
 
 }  // namespace
@@ -81,30 +125,28 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   } else if (reason == DLL_PROCESS_DETACH && reserved != nullptr) {
     // The process is ending: keep what the emulated keyboard holds.
     if (g_emulator) g_emulator->SaveIfChangedNoWait();
+  } else if (reason == DLL_PROCESS_DETACH) {
+    // Unloaded while the process goes on (after End): the log file is let go.
+    ProcessLog().Close();
   }
   return TRUE;
 }
 
-__declspec(dllexport) int __stdcall Debug(int) { return 1; }
+__declspec(dllexport) int __stdcall Debug(int level) { return entry::Debug(level, DebugLogPath); }
 
 __declspec(dllexport) int __stdcall Init(int flags) {
-  static bool factory_set = false;
-  if (!factory_set) {
-    ServiceLibrary::Instance().SetBackendFactory(MakeBackend);
-    factory_set = true;
-  }
-  return ServiceLibrary::Instance().Init(flags);
+  return entry::Init(ServiceLibrary::Instance(), flags, PrepareInit);
 }
 
-__declspec(dllexport) int __stdcall End() { return ServiceLibrary::Instance().End(); }
+__declspec(dllexport) int __stdcall End() { return entry::End(ServiceLibrary::Instance()); }
 
 __declspec(dllexport) int __stdcall RequestGetDeviceCount(const DeviceSelector* selector, uint32_t a,
                                                          uint32_t b, uint32_t sum, uint32_t*) {
-  return ServiceLibrary::Instance().GetDeviceCount(selector, a, b, sum);
+  return entry::GetDeviceCount(ServiceLibrary::Instance(), selector, a, b, sum);
 }
 
 __declspec(dllexport) int __stdcall DeleteRequestFromUnitId(uint32_t handle) {
-  return ServiceLibrary::Instance().DeleteFromUnitId(handle);
+  return entry::DeleteFromUnitId(ServiceLibrary::Instance(), handle);
 }
 
 __declspec(dllexport) int __stdcall DeleteRequestFromHandle(void*) { return 0; }
@@ -117,14 +159,14 @@ __declspec(dllexport) int __stdcall RequestWrite(const DeviceSelector*, const ui
 __declspec(dllexport) int __stdcall RequestWriteOne(const DeviceSelector* selector, uint32_t a,
                                                    uint32_t b, const uint8_t* report, uint32_t length,
                                                    uint32_t sum, uint32_t*) {
-  return ServiceLibrary::Instance().WriteOne(selector, a, b, report, length, sum);
+  return entry::WriteOne(ServiceLibrary::Instance(), selector, a, b, report, length, sum);
 }
 
 __declspec(dllexport) int __stdcall RequestStatusWrite(const DeviceSelector* selector,
                                                       HidInputCallback callback, InterfaceTag tag,
                                                       const uint8_t* data, uint32_t length,
                                                       uint32_t sum, uint32_t* handle) {
-  return ServiceLibrary::Instance().StatusWrite(selector, callback, tag, data, length, sum, handle);
+  return entry::StatusWrite(ServiceLibrary::Instance(), selector, callback, tag, data, length, sum, handle);
 }
 
 __declspec(dllexport) int __stdcall RequestStatusGet(const DeviceSelector*, uint8_t*, uint32_t,
@@ -135,7 +177,7 @@ __declspec(dllexport) int __stdcall RequestStatusGet(const DeviceSelector*, uint
 __declspec(dllexport) int __stdcall RequestAsyncRead(const DeviceSelector* selector,
                                                     HidInputCallback callback, InterfaceTag tag,
                                                     uint32_t sum, uint32_t* handle) {
-  return ServiceLibrary::Instance().AsyncRead(selector, callback, tag, sum, handle);
+  return entry::AsyncRead(ServiceLibrary::Instance(), selector, callback, tag, sum, handle);
 }
 
 __declspec(dllexport) int __stdcall RequestStatusSetFeature(const DeviceSelector*, const uint8_t*,
@@ -146,14 +188,7 @@ __declspec(dllexport) int __stdcall RequestStatusSetFeature(const DeviceSelector
 // Runs one control command; returns the answer's full length and copies as
 // much as fits (NUL-terminated) into answer.
 __declspec(dllexport) int __stdcall OstrelControl(const char* command, char* answer, int capacity) {
-  if (!command) return -1;
-  const std::string text = ServiceLibrary::Instance().Control(command);
-  if (answer && capacity > 0) {
-    const size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
-    std::memcpy(answer, text.data(), n);
-    answer[n] = '\0';
-  }
-  return static_cast<int>(text.size());
+  return entry::Control(ServiceLibrary::Instance(), command, answer, capacity);
 }
 
 }  // extern "C"

@@ -127,40 +127,49 @@ TEST(DeviceGrouping, PathKeyDropsTheInterfaceFields) {
             DeviceKeyFromPath(command));
 }
 
-TEST(CountDebouncer, AChangeIsReportedOnItsSecondSighting) {
-  CountDebouncer count(0);
-  EXPECT_EQ(count.Poll(1), std::nullopt);
-  EXPECT_EQ(count.Poll(1), 1);
-  EXPECT_EQ(count.current(), 1);
-  EXPECT_EQ(count.Poll(1), std::nullopt);  // reported once only
-  EXPECT_EQ(count.Poll(0), std::nullopt);
-  EXPECT_EQ(count.Poll(0), 0);
+TEST(VendorProductFromPath, ReadsTheHardwarePartOfAUsbInterfacePath) {
+  using Pair = std::pair<uint16_t, uint16_t>;
+  const std::u16string guid = u"{4d1e55b2-f16f-11cf-88cb-001111000030}";
+  EXPECT_EQ(VendorProductFromPath(u"\\\\?\\hid#vid_0c45&pid_6741&mi_01&col02#7&2a&0&0001#" + guid),
+            (Pair{0x0C45, 0x6741}));
+  EXPECT_EQ(VendorProductFromPath(u"\\\\?\\HID#VID_046D&PID_C52B&MI_00#8&1b&0&0000#" + guid), (Pair{0x046D, 0xC52B}));
+  // Fields of the instance part do not count.
+  EXPECT_EQ(VendorProductFromPath(u"\\\\?\\hid#vid_0c45&pid_6741#vid_1111&pid_2222#" + guid), (Pair{0x0C45, 0x6741}));
 }
 
-TEST(CountDebouncer, InterfacesAppearingOneByOneGiveOneChange) {
-  CountDebouncer count(0);
-  std::vector<int> reported;
-  for (int seen : {1, 2, 3, 3, 3}) {
-    if (const auto change = count.Poll(seen)) reported.push_back(*change);
-  }
-  EXPECT_EQ(reported, std::vector<int>{3});
+TEST(VendorProductFromPath, APathThatDoesNotSayPlainlyMustBeAsked) {
+  // A Bluetooth path spells them otherwise; the interface is then probed.
+  EXPECT_EQ(VendorProductFromPath(
+                u"\\\\?\\hid#{00001124-0000-1000-8000-00805f9b34fb}_vid&0002046d_pid&b342#9&1&0#{4d1e55b2}"),
+            std::nullopt);
+  EXPECT_EQ(VendorProductFromPath(u"\\\\?\\hid#vid_0c45#7&2a#{4d1e55b2}"), std::nullopt);  // no product
+  EXPECT_EQ(VendorProductFromPath(u"\\\\?\\hid#vid_0c4&pid_6741#7&2a#{4d1e55b2}"), std::nullopt);
+  EXPECT_EQ(VendorProductFromPath(u"\\\\?\\hid#vid_0c4g&pid_6741#7&2a#{4d1e55b2}"), std::nullopt);
+  EXPECT_EQ(VendorProductFromPath(u"no path at all"), std::nullopt);
 }
 
-TEST(CountDebouncer, ABlipThatGoesBackIsNeverReported) {
-  CountDebouncer count(2);
-  EXPECT_EQ(count.Poll(1), std::nullopt);
-  EXPECT_EQ(count.Poll(2), std::nullopt);
-  EXPECT_EQ(count.Poll(1), std::nullopt);  // the earlier sighting of 1 does not carry over
-  EXPECT_EQ(count.current(), 2);
+TEST(CountEvents, AReplacedKeyboardGivesARemovalAndAnArrivalAtTheSameCount) {
+  const std::vector<KeyboardPresence> first = {{u"USB\\A", 1}};
+  const std::vector<KeyboardPresence> replaced = {{u"USB\\A", 4}};
+  EXPECT_EQ(CountEvents(first, replaced), (std::vector<int>{0, 1}));
+
+  const std::vector<KeyboardPresence> two = {{u"USB\\A", 1}, {u"USB\\B", 2}};
+  const std::vector<KeyboardPresence> b_replaced = {{u"USB\\A", 1}, {u"USB\\B", 5}};
+  EXPECT_EQ(CountEvents(two, b_replaced), (std::vector<int>{1, 2}));
 }
 
-TEST(CountDebouncer, AChangeThatWasNotAppliedIsOfferedAgain) {
-  SettledValue<int> open(0);
-  EXPECT_EQ(open.Poll(2), std::nullopt);
-  EXPECT_EQ(open.Poll(2), 2);
-  open.Set(1);  // one of the two could not be opened
-  EXPECT_EQ(open.Poll(2), std::nullopt);
-  EXPECT_EQ(open.Poll(2), 2);
+TEST(CountEvents, PlainArrivalsAndRemovalsGiveOneChange) {
+  const std::vector<KeyboardPresence> none;
+  const std::vector<KeyboardPresence> one = {{u"USB\\A", 1}};
+  const std::vector<KeyboardPresence> two = {{u"USB\\A", 1}, {u"USB\\B", 2}};
+  EXPECT_EQ(CountEvents(none, one), (std::vector<int>{1}));
+  EXPECT_EQ(CountEvents(one, none), (std::vector<int>{0}));
+  EXPECT_EQ(CountEvents(one, two), (std::vector<int>{2}));
+  EXPECT_EQ(CountEvents(two, one), (std::vector<int>{1}));
+  EXPECT_TRUE(CountEvents(two, two).empty());
+  // One gone and another come at once: the removal is announced first.
+  const std::vector<KeyboardPresence> other = {{u"USB\\B", 2}};
+  EXPECT_EQ(CountEvents(one, other), (std::vector<int>{0, 1}));
 }
 
 }  // namespace
