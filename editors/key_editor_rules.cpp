@@ -14,13 +14,6 @@ constexpr KeyCode kPrintScreen = 0x137;
 constexpr uint32_t kKeyUpBit = 1u << 31;
 constexpr uint32_t kWasDownBit = 1u << 30;
 
-bool IsMediaKey(KeyCode key) {
-  for (const MediaRow& row : MediaTable()) {
-    if (row.code == key) return true;
-  }
-  return false;
-}
-
 int KindOfPage(EditorPage page) {
   switch (page) {
     case EditorPage::kKey: return kKindSingleKey;

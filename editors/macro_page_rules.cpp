@@ -462,9 +462,7 @@ HookVerdict MacroPage::OnThreadKey(uint8_t vk, uint32_t flags) {
   const KeyCode key = KeyOfKeystroke(vk, flags);
   if (key == 0) return HookVerdict::kPass;
   // Multimedia keys keep working for the system while a person records.
-  for (const MediaRow& media : MediaTable()) {
-    if (media.code == key) return HookVerdict::kPass;
-  }
+  if (IsMediaKey(key)) return HookVerdict::kPass;
   const bool up = (flags & kKeyUpFlag) != 0;
   if (!up && (flags & kWasDownFlag) != 0) return HookVerdict::kSwallow;  // a held key repeating
   const uint16_t direction = up ? kRelease : kPress;

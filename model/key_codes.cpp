@@ -130,6 +130,13 @@ KeyCode MediaKey(int media_index) {
   return media_index >= 0 && media_index < kMediaCount ? MediaTable()[media_index].code : 0;
 }
 
+bool IsMediaKey(KeyCode code) {
+  for (const MediaRow& row : MediaTable()) {
+    if (row.code == code) return true;
+  }
+  return false;
+}
+
 uint16_t MediaUsage(int media_index) {
   return media_index >= 0 && media_index < kMediaCount ? MediaTable()[media_index].consumer_usage
                                                        : 0;

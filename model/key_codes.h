@@ -95,6 +95,7 @@ KeyCode KeyOfKeystroke(uint8_t vk, uint32_t flags);
 
 std::span<const MediaRow> MediaTable();        // 18 rows, media index order
 KeyCode MediaKey(int media_index);             // 0 outside 0..17
+bool IsMediaKey(KeyCode code);                 // one of the 18 multimedia keys
 uint16_t MediaUsage(int media_index);          // 0 outside 0..17
 std::u16string MediaName(int media_index, const LanguageTable* language);
 LangKey FunctionNameKey(int function_index);   // FUNC_KEY_DESC1 + index; kCount outside 0..10

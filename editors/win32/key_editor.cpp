@@ -218,32 +218,32 @@ void Velkor_DlgComposite::SetupActionList() {
     actions_.SetGreyColumns({0, 1});
     actions_.EnableCellEditing(
         [this](int row, int column) {
-          CReportCtrl::CellEditorSpec spec;
-          if (!page_) return spec;
+          CReportCtrl::CellEditorPlan plan;
+          if (!page_) return plan;
           const CellEdit edit = page_->BeginCellEdit(row, column);
           switch (edit.kind) {
             case CellEdit::Kind::kNone:
               break;
             case CellEdit::Kind::kKeyList:
-              spec.kind = CReportCtrl::CellEditorSpec::Kind::kDropList;
+              plan.kind = CReportCtrl::CellEditorPlan::Kind::kDropList;
               for (int n = 0; n < kKeyListSize; ++n) {
-                spec.items.push_back(ToWide(NameOfNumber(static_cast<uint16_t>(n), context_.language)));
+                plan.items.push_back(ToWide(NameOfNumber(static_cast<uint16_t>(n), context_.language)));
               }
-              spec.selected = edit.selected;
-              spec.visible_rows = 20;
+              plan.selected = edit.selected;
+              plan.visible_rows = 20;
               break;
             case CellEdit::Kind::kDirection:
-              spec.kind = CReportCtrl::CellEditorSpec::Kind::kDropList;
-              spec.items = {ToWide(DirectionText(0)), ToWide(DirectionText(1))};
-              spec.selected = edit.selected;
-              spec.visible_rows = 6;
+              plan.kind = CReportCtrl::CellEditorPlan::Kind::kDropList;
+              plan.items = {ToWide(DirectionText(0)), ToWide(DirectionText(1))};
+              plan.selected = edit.selected;
+              plan.visible_rows = 6;
               break;
             case CellEdit::Kind::kDelay:
-              spec.kind = CReportCtrl::CellEditorSpec::Kind::kNumber;
-              spec.text = ToWide(edit.text);
+              plan.kind = CReportCtrl::CellEditorPlan::Kind::kNumber;
+              plan.text = ToWide(edit.text);
               break;
           }
-          return spec;
+          return plan;
         },
         [this](int row, int column, int index, const std::wstring& text) {
           if (!page_) return;

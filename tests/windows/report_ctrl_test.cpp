@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/windows/test_host_window.h"
 #include "widgets/win32/report_ctrl.h"
 
 namespace velkor::testing {
@@ -68,15 +69,7 @@ class ReportCtrlTest : public ::testing::Test {
   void SetUp() override {
     INITCOMMONCONTROLSEX init{sizeof(init), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&init);
-    static const ATOM host_class = [] {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = HostProc;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-      wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-      wc.lpszClassName = L"VelkorReportTestHost";
-      return RegisterClassW(&wc);
-    }();
+    static const ATOM host_class = RegisterTestHostClass(L"VelkorReportTestHost", HostProc);
     host_ = CreateWindowExW(0, MAKEINTATOM(host_class), L"report", WS_OVERLAPPEDWINDOW, 100, 100, 420, 300,
                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     list_ = CreateWindowExW(0, WC_LISTVIEWW, nullptr,
@@ -435,7 +428,7 @@ TEST_F(ReportCtrlTest, MoveRowKeepsTextsSelectionAndMark) {
 // on the first two and a number on the last.
 class ReportCtrlEditTest : public ReportCtrlTest {
  protected:
-  using Spec = CReportCtrl::CellEditorSpec;
+  using Plan = CReportCtrl::CellEditorPlan;
   struct Accepted {
     int row, column, index;
     std::wstring text;
@@ -452,18 +445,18 @@ class ReportCtrlEditTest : public ReportCtrlTest {
     report_.EnableCellEditing(
         [this](int row, int column) {
           ++asked_;
-          Spec spec;
-          if (column == 0 && !keys_editable_) return spec;
+          Plan plan;
+          if (column == 0 && !keys_editable_) return plan;
           if (column == 2) {
-            spec.kind = Spec::Kind::kNumber;
-            spec.text = report_.Text(row, 2);
+            plan.kind = Plan::Kind::kNumber;
+            plan.text = report_.Text(row, 2);
           } else {
-            spec.kind = Spec::Kind::kDropList;
-            spec.items = column == 0 ? Texts{L"A", L"B", L"C", L"D"} : Texts{L"\u2193", L"  \u2191"};
-            spec.selected = column == 0 ? row : 0;
-            spec.visible_rows = column == 0 ? 20 : 6;
+            plan.kind = Plan::Kind::kDropList;
+            plan.items = column == 0 ? Texts{L"A", L"B", L"C", L"D"} : Texts{L"\u2193", L"  \u2191"};
+            plan.selected = column == 0 ? row : 0;
+            plan.visible_rows = column == 0 ? 20 : 6;
           }
-          return spec;
+          return plan;
         },
         [this](int row, int column, int index, const std::wstring& text) {
           accepted_.push_back({row, column, index, text});
@@ -637,7 +630,7 @@ TEST_F(ReportCtrlEditTest, AControlDestroyedWithItsEditorOpenTakesTheEditorAlong
   report_.Hook(nullptr);
   auto second = std::make_unique<CReportCtrl>();
   ASSERT_TRUE(second->Attach(list_));
-  second->EnableCellEditing([](int, int) { return Spec{Spec::Kind::kNumber, {}, -1, 0, L"1"}; },
+  second->EnableCellEditing([](int, int) { return Plan{Plan::Kind::kNumber, {}, -1, 0, L"1"}; },
                             [this](int, int, int, const std::wstring&) { accepted_.emplace_back(); });
   DoubleClick(0, 2);
   HWND edit = Edit();

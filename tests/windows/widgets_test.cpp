@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "tests/windows/test_host_window.h"
 #include "widgets/widget_geometry.h"
 #include "widgets/win32/bitmap_slider.h"
 #include "widgets/win32/skin_color_btn.h"
@@ -107,15 +108,7 @@ void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
 class WidgetViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static const ATOM host_class = [] {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = HostProc;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-      wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-      wc.lpszClassName = L"VelkorWidgetTestHost";
-      return RegisterClassW(&wc);
-    }();
+    static const ATOM host_class = RegisterTestHostClass(L"VelkorWidgetTestHost", HostProc);
     host_ = CreateWindowExW(0, MAKEINTATOM(host_class), L"widgets", WS_OVERLAPPEDWINDOW, 100, 100, 400, 300,
                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     slider_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 20, 20, 101, 20,

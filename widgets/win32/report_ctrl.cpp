@@ -552,8 +552,8 @@ bool CReportCtrl::OpenCellEditor(int row, int column) {
   HWND list = hwnd();
   if (!list || row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return false;
   const CellEditorFor editor_for = editor_for_;
-  const CellEditorSpec spec = editor_for(row, column);
-  if (spec.kind == Kind::kNone || (spec.kind == Kind::kDropList && spec.items.empty())) return false;
+  const CellEditorPlan plan = editor_for(row, column);
+  if (plan.kind == Kind::kNone || (plan.kind == Kind::kDropList && plan.items.empty())) return false;
   // The owner may have shown a message, or changed the list, while it was
   // asked.
   if (hwnd() != list || !IsWindow(list) || editor_ || row >= RowCount() || column >= ColumnCount()) return false;
@@ -566,7 +566,7 @@ bool CReportCtrl::OpenCellEditor(int row, int column) {
     SendMessageW(list, LVM_SCROLL, dx, 0);
     if (!CellRect(row, column, cell)) return false;
   }
-  HWND editor = CreateEditor(spec, cell, client);
+  HWND editor = CreateEditor(plan, cell, client);
   if (!editor) return false;
   if (!editor_hook_.Hook(editor)) {
     // Without its hook the editor would neither end nor keep Enter from the
@@ -575,7 +575,7 @@ bool CReportCtrl::OpenCellEditor(int row, int column) {
     return false;
   }
   editor_ = editor;
-  editor_kind_ = spec.kind;
+  editor_kind_ = plan.kind;
   edit_row_ = row;
   edit_column_ = column;
   chosen_index_ = -1;
@@ -585,18 +585,18 @@ bool CReportCtrl::OpenCellEditor(int row, int column) {
   if (clip_added_) SetWindowLongPtrW(list, GWL_STYLE, style | WS_CLIPCHILDREN);
   ShowWindow(editor, SW_SHOW);
   SetFocus(editor);
-  if (editor_ == editor && spec.kind == Kind::kDropList) SendMessageW(editor, CB_SHOWDROPDOWN, TRUE, 0);
+  if (editor_ == editor && plan.kind == Kind::kDropList) SendMessageW(editor, CB_SHOWDROPDOWN, TRUE, 0);
   return editor_ == editor;
 }
 
-HWND CReportCtrl::CreateEditor(const CellEditorSpec& spec, const RECT& cell, const RECT& client) {
+HWND CReportCtrl::CreateEditor(const CellEditorPlan& plan, const RECT& cell, const RECT& client) {
   HWND list = hwnd();
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(list, GWLP_HINSTANCE));
   const auto font = static_cast<WPARAM>(SendMessageW(list, WM_GETFONT, 0, 0));
   const WidgetRect place = CellEditorRect(ToWidget(cell), ToWidget(client));
   const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditorId));
-  if (spec.kind == Kind::kNumber) {
-    HWND edit = CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"EDIT", spec.text.c_str(),
+  if (plan.kind == Kind::kNumber) {
+    HWND edit = CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"EDIT", plan.text.c_str(),
                                 WS_CHILD | WS_BORDER | ES_LEFT | ES_NUMBER | ES_AUTOHSCROLL, place.left, place.top,
                                 place.width(), place.height(), list, id, instance, nullptr);
     if (!edit) return nullptr;
@@ -608,17 +608,17 @@ HWND CReportCtrl::CreateEditor(const CellEditorSpec& spec, const RECT& cell, con
                                place.left, place.top, place.width(), place.height(), list, id, instance, nullptr);
   if (!combo) return nullptr;
   SendMessageW(combo, WM_SETFONT, font, FALSE);
-  for (const std::wstring& item : spec.items) {
+  for (const std::wstring& item : plan.items) {
     SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
   }
   const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(DropListPreselection(spec.selected, count)), 0);
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(DropListPreselection(plan.selected, count)), 0);
   // The box's window is as tall as its field plus the dropped list; the
   // field keeps the height its font gives it.
   RECT field{};
   GetWindowRect(combo, &field);
   const int item_height = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
-  const int rows = DropListRows(spec.visible_rows, count);
+  const int rows = DropListRows(plan.visible_rows, count);
   SetWindowPos(combo, nullptr, 0, 0, place.width(), DropListHeight(field.bottom - field.top, item_height, rows),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // Newer list boxes size their drop list by rows rather than by the window.

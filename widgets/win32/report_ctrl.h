@@ -75,14 +75,14 @@ class CReportCtrl : public CSubclassWnd {
  public:
   using CheckChanged = std::function<void(int row, bool checked)>;
   // Which editor a cell opens, as its owner says.
-  struct CellEditorSpec {
+  struct CellEditorPlan {
     enum class Kind { kNone, kDropList, kNumber } kind = Kind::kNone;
     std::vector<std::wstring> items;  // drop list entries; a drop list without entries opens nothing
     int selected = -1;                // drop list preselection; -1 (or no entry) for none
     int visible_rows = 0;             // drop list height in rows; 0 for a default
     std::wstring text;                // number editor's starting text
   };
-  using CellEditorFor = std::function<CellEditorSpec(int row, int column)>;
+  using CellEditorFor = std::function<CellEditorPlan(int row, int column)>;
   // A drop list gives the chosen entry's index and its text; a number editor
   // gives index -1 and its text as typed (digits, though a paste may bring
   // anything: the owner reads it as it would any typed number).
@@ -178,7 +178,7 @@ class CReportCtrl : public CSubclassWnd {
    private:
     CReportCtrl& owner_;
   };
-  using Kind = CellEditorSpec::Kind;
+  using Kind = CellEditorPlan::Kind;
 
   HWND Header() const;
   std::vector<bool> CheckMarks() const;
@@ -201,7 +201,7 @@ class CReportCtrl : public CSubclassWnd {
 
   // Opens the editor the owner names for the cell; false when none opened.
   bool OpenCellEditor(int row, int column);
-  HWND CreateEditor(const CellEditorSpec& spec, const RECT& cell, const RECT& client);
+  HWND CreateEditor(const CellEditorPlan& plan, const RECT& cell, const RECT& client);
   // The cell's rectangle in the list's client area; false when it has none.
   bool CellRect(int row, int column, RECT& cell) const;
   // A person turned to something else (a click in the list, a scroll): a
